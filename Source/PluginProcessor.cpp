@@ -1,0 +1,246 @@
+#include "PluginProcessor.h"
+#include "Decibels.h"
+
+#include <bit>
+
+namespace
+{
+    const juce::StringArray curveModeChoices { "Linear", "Quadratic", "Bezier" };
+    const juce::StringArray backColorChoices { "Vibrato", "Crescendo", "Rhapsody", "Staccato", "Tremolo", "Arpeggio" };
+
+    std::unique_ptr<juce::AudioParameterFloat> makeDecibelParameter (const char* id, const char* name,
+                                                                     float minimum, float maximum, float defaultValue)
+    {
+        return std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { id, 0 }, name,
+                                                            juce::NormalisableRange<float> (minimum, maximum, 0.01f, 1.0f),
+                                                            defaultValue);
+    }
+
+    // A choice value arrives as a float index; its id is index + 1, truncated.
+    int choiceToItemId (const std::atomic<float>& value) noexcept
+    {
+        return (int) (value.load() + 1.0f);
+    }
+
+    // A broken upstream plug-in may hand us NaN or infinity; every step takes such a sample as silence.
+    inline float finiteOrZero (float x) noexcept
+    {
+        return (std::bit_cast<std::uint32_t> (x) & 0x7f800000u) == 0x7f800000u ? 0.0f : x;
+    }
+
+    inline float followLevel (float level, float magnitude) noexcept
+    {
+        return magnitude > level ? magnitude : level + (level - magnitude) * -0.001f;
+    }
+}
+
+CompressorAudioProcessor::CompressorAudioProcessor()
+    : AudioProcessor (BusesProperties()
+                          .withInput ("Input", juce::AudioChannelSet::stereo(), true)
+                          .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
+      valueTreeState (*this, nullptr, "PARAMETERS", createParameterLayout())
+{
+    startTimer (1000);
+}
+
+CompressorAudioProcessor::~CompressorAudioProcessor()
+{
+    // No tick may run while the members are being released.
+    stopTimer();
+}
+
+juce::AudioProcessorValueTreeState::ParameterLayout CompressorAudioProcessor::createParameterLayout()
+{
+    std::vector<std::unique_ptr<juce::RangedAudioParameter>> parameters;
+    parameters.push_back (makeDecibelParameter ("topValue", "Ceiling", -33.0f, 0.0f, -18.0f));
+    parameters.push_back (makeDecibelParameter ("midValue", "Threshold", -36.0f, -3.0f, -12.0f));
+    parameters.push_back (makeDecibelParameter ("lowValue", "Downlift", 0.0f, 6.0f, 0.0f));
+    parameters.push_back (makeDecibelParameter ("gain", "Gain", -12.0f, 12.0f, 0.0f));
+    parameters.push_back (std::make_unique<juce::AudioParameterChoice> (juce::ParameterID { "curveMode", 0 }, "CurveMode",
+                                                                        curveModeChoices, 1));
+    parameters.push_back (std::make_unique<juce::AudioParameterChoice> (juce::ParameterID { "backColor", 0 }, "BackColor",
+                                                                        backColorChoices, 0));
+    return { parameters.begin(), parameters.end() };
+}
+
+const juce::String CompressorAudioProcessor::getName() const
+{
+    return "Selvandrine Compressor";
+}
+
+void CompressorAudioProcessor::prepareToPlay (double, int)
+{
+    refreshWorkingCopies();
+}
+
+void CompressorAudioProcessor::releaseResources()
+{
+}
+
+void CompressorAudioProcessor::timerCallback()
+{
+    refreshWorkingCopies();
+    stopTimer();
+}
+
+void CompressorAudioProcessor::parameterChanged (const juce::String&, float)
+{
+}
+
+void CompressorAudioProcessor::refreshWorkingCopies()
+{
+    topDb.store (valueTreeState.getRawParameterValue ("topValue")->load());
+    midDb.store (valueTreeState.getRawParameterValue ("midValue")->load());
+    lowDb.store (valueTreeState.getRawParameterValue ("lowValue")->load());
+    gainDb.store (valueTreeState.getRawParameterValue ("gain")->load());
+    curveModeId.store (choiceToItemId (*valueTreeState.getRawParameterValue ("curveMode")), std::memory_order_relaxed);
+    backColorId.store (choiceToItemId (*valueTreeState.getRawParameterValue ("backColor")), std::memory_order_relaxed);
+}
+
+void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    blockProcessed.store (true, std::memory_order_relaxed);
+    freezeHistory.store (false, std::memory_order_relaxed);
+
+    const juce::ScopedNoDenormals noDenormals;
+
+    const auto numSamples = buffer.getNumSamples();
+    const auto numBufferChannels = buffer.getNumChannels();
+    const auto numInputs = juce::jmin (getTotalNumInputChannels(), numBufferChannels);
+    const auto numOutputs = juce::jmin (getTotalNumOutputChannels(), numBufferChannels);
+
+    for (auto channel = numInputs; channel < numOutputs; ++channel)
+        buffer.clear (channel, 0, numSamples);
+
+    curves.update (topDb.load(), midDb.load(), lowDb.load(), curveTable);
+
+    if (numInputs == 0)
+        return;
+
+    const auto* table = curveTable.data();
+
+    // The detector runs on locals and publishes its levels once per block: the values the
+    // editor can see are the same, without an atomic store per sample.
+    auto envelope = envelopeLevel.load();
+    auto inputFollower = inputLevel.load();
+    auto outputFollower = outputLevel.load();
+    auto previous = lastSample;
+    auto peak = cyclePeak;
+    auto length = cycleLength;
+
+    for (int channel = 0; channel < numInputs; ++channel)
+    {
+        auto* data = buffer.getWritePointer (channel);
+
+        for (int j = 0; j < numSamples; ++j)
+        {
+            const auto x = finiteOrZero (data[j]);
+            const auto sign = x < 0.0f ? -1.0f : 1.0f;
+            const auto magnitude = x * sign;
+
+            if (x >= 0.0f && previous < 0.0f)
+            {
+                // Upward crossing: the half-cycle runs up to and including the first negative sample.
+                peak = 0.0f;
+                length = numSamples - j;
+
+                for (int l = 0; l < numSamples - j; ++l)
+                {
+                    const auto w = finiteOrZero (data[j + l]);
+                    const auto wMagnitude = w < 0.0f ? -w : w;
+                    peak = wMagnitude > peak ? wMagnitude : peak;
+
+                    if (w < 0.0f)
+                    {
+                        length = l + 1;
+                        break;
+                    }
+                }
+            }
+
+            previous = x;
+
+            if (length > 0)
+            {
+                if (peak > envelope)
+                {
+                    const auto attacked = envelope + (peak - envelope) / (float) length;
+                    envelope = attacked > peak ? peak : attacked;
+                }
+                else
+                {
+                    envelope = envelope + (peak - envelope) * 3e-5f;
+                }
+            }
+
+            inputFollower = followLevel (inputFollower, magnitude);
+
+            if (envelope == 0.0f)
+                envelope = 1e-20f;
+
+            const auto target = curves.map (curveModeId.load (std::memory_order_relaxed), envelope, table);
+            auto shaped = (x * target) / envelope;
+            shaped = shaped > 1.5f ? 1.5f : (shaped < -1.5f ? -1.5f : shaped);
+
+            outputFollower = followLevel (outputFollower, sign * shaped);
+
+            const auto gain = gainDb.load();
+
+            if (std::bit_cast<std::uint32_t> (gain) != convertedGainDbBits)
+            {
+                convertedGainDbBits = std::bit_cast<std::uint32_t> (gain);
+                convertedGain = selvandrine::decibelsToGain (gain);
+            }
+
+            data[j] = shaped * convertedGain;
+        }
+    }
+
+    lastSample = previous;
+    cyclePeak = peak;
+    cycleLength = length;
+    envelopeLevel.store (envelope);
+    inputLevel.store (inputFollower);
+    outputLevel.store (outputFollower);
+}
+
+double CompressorAudioProcessor::getTailLengthSeconds() const { return 0.0; }
+bool CompressorAudioProcessor::acceptsMidi() const            { return false; }
+bool CompressorAudioProcessor::producesMidi() const           { return false; }
+bool CompressorAudioProcessor::isMidiEffect() const           { return false; }
+
+juce::AudioProcessorEditor* CompressorAudioProcessor::createEditor()
+{
+    return new juce::GenericAudioProcessorEditor (*this);
+}
+
+bool CompressorAudioProcessor::hasEditor() const { return true; }
+
+int CompressorAudioProcessor::getNumPrograms()                                  { return 1; }
+int CompressorAudioProcessor::getCurrentProgram()                               { return 0; }
+void CompressorAudioProcessor::setCurrentProgram (int)                          {}
+const juce::String CompressorAudioProcessor::getProgramName (int)               { return {}; }
+void CompressorAudioProcessor::changeProgramName (int, const juce::String&)     {}
+
+void CompressorAudioProcessor::getStateInformation (juce::MemoryBlock&)
+{
+}
+
+void CompressorAudioProcessor::setStateInformation (const void*, int)
+{
+}
+
+bool CompressorAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    const auto output = layouts.getMainOutputChannelSet();
+
+    if (output != juce::AudioChannelSet::mono() && output != juce::AudioChannelSet::stereo())
+        return false;
+
+    return layouts.getMainInputChannelSet() == output;
+}
+
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new CompressorAudioProcessor();
+}
