@@ -16,7 +16,6 @@ target_include_directories (SelvandrineTests PRIVATE
     $<TARGET_PROPERTY:SelvandrineCompressor,INCLUDE_DIRECTORIES>
     "${CMAKE_SOURCE_DIR}/Source"
     "${CMAKE_SOURCE_DIR}/tests")
-target_compile_definitions (SelvandrineTests PRIVATE JUCE_MODAL_LOOPS_PERMITTED=1)
 target_compile_options (SelvandrineTests PRIVATE -ffp-contract=off)
 target_link_libraries (SelvandrineTests PRIVATE SelvandrineCompressor GTest::gtest)
 
