@@ -1,6 +1,7 @@
 #include "PluginProcessor.h"
 #include "Decibels.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace
@@ -222,12 +223,110 @@ void CompressorAudioProcessor::setCurrentProgram (int)                          
 const juce::String CompressorAudioProcessor::getProgramName (int)               { return {}; }
 void CompressorAudioProcessor::changeProgramName (int, const juce::String&)     {}
 
-void CompressorAudioProcessor::getStateInformation (juce::MemoryBlock&)
+void CompressorAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
+    blockProcessed.store (false, std::memory_order_relaxed);
+
+    if (const auto xml = valueTreeState.copyState().createXml())
+        copyXmlToBinary (*xml, destData);
 }
 
-void CompressorAudioProcessor::setStateInformation (const void*, int)
+void CompressorAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
+    const auto xml = parseStateBlock (data, sizeInBytes);
+
+    if (xml == nullptr || ! xml->getTagName().equalsIgnoreCase (valueTreeState.state.getType().toString()))
+        return;
+
+    auto restored = juce::ValueTree::fromXml (*xml);
+    prepareRestoredTree (restored);
+    valueTreeState.replaceState (restored);
+}
+
+std::unique_ptr<juce::XmlElement> CompressorAudioProcessor::parseStateBlock (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes < 9)
+        return {};
+
+    const auto* bytes = static_cast<const char*> (data);
+
+    if (juce::ByteOrder::littleEndianInt (bytes) != 0x21324356) // "VC2!"
+        return {};
+
+    const auto length = (int) juce::ByteOrder::littleEndianInt (bytes + 4);
+
+    if (length <= 0)
+        return {};
+
+    // The text ends at the length, the block's end or the first zero byte. Text that is not valid
+    // UTF-8 cannot be read (JUCE's decoder would run past the host's buffer on it).
+    const auto available = juce::jmin (length, sizeInBytes - 8);
+    const auto* text = bytes + 8;
+    const auto textLength = (int) (std::find (text, text + available, '\0') - text);
+
+    if (! juce::CharPointer_UTF8::isValidString (text, textLength))
+        return {};
+
+    return juce::parseXML (juce::String::fromUTF8 (text, textLength));
+}
+
+void CompressorAudioProcessor::keepFirstOfEachProperty (juce::ValueTree& child)
+{
+    // An element may repeat an attribute. The store reads the first "id" and "value" while a save
+    // writes the last, so a repeated attribute would change on its way through the next save.
+    juce::NamedValueSet firsts;
+
+    for (int i = 0; i < child.getNumProperties(); ++i)
+    {
+        const auto name = child.getPropertyName (i);
+
+        if (! firsts.contains (name))
+            firsts.set (name, child.getProperty (name));
+    }
+
+    if (firsts.size() == child.getNumProperties())
+        return;
+
+    child.removeAllProperties (nullptr);
+
+    for (const auto& property : firsts)
+        child.setProperty (property.name, property.value, nullptr);
+}
+
+void CompressorAudioProcessor::prepareRestoredTree (juce::ValueTree& restored) const
+{
+    juce::StringArray ids;
+
+    for (auto* parameter : getParameters())
+        if (auto* withId = dynamic_cast<juce::AudioProcessorParameterWithID*> (parameter))
+            ids.add (withId->paramID);
+
+    for (auto child : restored)
+    {
+        keepFirstOfEachProperty (child);
+
+        // A value that does not read as a finite number would reach the parameter as NaN or
+        // infinity; such a child counts as one without a value.
+        if (ids.contains (child.getProperty ("id").toString()) && child.hasProperty ("value")
+            && ! std::isfinite ((float) child.getProperty ("value")))
+            child.removeProperty ("value", nullptr);
+    }
+
+    // A parameter that the block does not name keeps its value. The store would add a child with
+    // the id alone and read the default from it, so the child is added here, in the store's order
+    // of ids, holding the value the parameter has.
+    ids.sort (false);
+
+    for (const auto& id : ids)
+    {
+        if (restored.getChildWithProperty ("id", id).isValid())
+            continue;
+
+        juce::ValueTree child ("PARAM");
+        child.setProperty ("id", id, nullptr);
+        child.setProperty ("value", valueTreeState.getRawParameterValue (id)->load(), nullptr);
+        restored.appendChild (child, nullptr);
+    }
 }
 
 bool CompressorAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const

@@ -97,6 +97,11 @@ public:
     int cycleLength = 0;
 
 private:
+    /** The XML of a saved-state block, or nothing when the block cannot be read. */
+    static std::unique_ptr<juce::XmlElement> parseStateBlock (const void* data, int sizeInBytes);
+    void prepareRestoredTree (juce::ValueTree& restored) const;
+    static void keepFirstOfEachProperty (juce::ValueTree& child);
+
     selvandrine::TransferCurves curves;
 
     // The output gain's conversion, reused while the Gain working copy keeps its bits.

@@ -9,7 +9,8 @@ add_executable (SelvandrineTests
     tests/ProcessorShellTests.cpp
     tests/TransferCurveTests.cpp
     tests/DetectorTests.cpp
-    tests/RealtimeTests.cpp)
+    tests/RealtimeTests.cpp
+    tests/StateTests.cpp)
 
 # Like JUCE's own format wrappers: see the module headers without compiling the modules again.
 target_include_directories (SelvandrineTests PRIVATE
@@ -17,6 +18,18 @@ target_include_directories (SelvandrineTests PRIVATE
     "${CMAKE_SOURCE_DIR}/Source"
     "${CMAKE_SOURCE_DIR}/tests")
 target_compile_options (SelvandrineTests PRIVATE -ffp-contract=off)
+target_compile_definitions (SelvandrineTests PRIVATE SELVANDRINE_FUZZ_CORPUS="${CMAKE_SOURCE_DIR}/tests/fuzz/corpus")
 target_link_libraries (SelvandrineTests PRIVATE SelvandrineCompressor GTest::gtest)
 
 gtest_discover_tests (SelvandrineTests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+
+# A state fuzzer built by a sanitizer build (see tools/test.sh) runs here for a bounded time.
+set (SELVANDRINE_STATE_FUZZER "" CACHE FILEPATH "A built state fuzzer to run as a test")
+set (SELVANDRINE_FUZZ_SECONDS 60 CACHE STRING "How long the state fuzzer runs")
+if (SELVANDRINE_STATE_FUZZER)
+    add_test (NAME StateFuzzing
+              COMMAND "${CMAKE_SOURCE_DIR}/tools/run-state-fuzzer.sh" "${SELVANDRINE_STATE_FUZZER}"
+                      "${CMAKE_SOURCE_DIR}/tests/fuzz/corpus" "${SELVANDRINE_FUZZ_SECONDS}"
+                      "${CMAKE_BINARY_DIR}/fuzz-artefacts")
+    set_tests_properties (StateFuzzing PROPERTIES TIMEOUT 600)
+endif()

@@ -9,7 +9,7 @@ packages=(
     libasound2-dev libjack-jackd2-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev libxrandr-dev libxrender-dev
     libgtk-3-dev ladspa-sdk lv2-dev lilv-utils
-    googletest libgtest-dev
+    googletest libgtest-dev clang libclang-rt-14-dev
     xvfb xauth fonts-dejavu-core
 )
 

@@ -1,0 +1,257 @@
+#include "helpers/MessageLoop.h"
+#include "helpers/ProcessorRun.h"
+#include "helpers/StateBlocks.h"
+
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace
+{
+    const std::string defaultText =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS><PARAM id=\"backColor\" value=\"0.0\"/>"
+        "<PARAM id=\"curveMode\" value=\"1.0\"/><PARAM id=\"gain\" value=\"0.0\"/><PARAM id=\"lowValue\" value=\"0.0\"/>"
+        "<PARAM id=\"midValue\" value=\"-12.0\"/><PARAM id=\"topValue\" value=\"-18.0\"/></PARAMETERS>";
+
+    juce::MemoryBlock save (CompressorAudioProcessor& p)
+    {
+        juce::MemoryBlock block { "left over from before", 21 };
+        p.getStateInformation (block);
+        return block;
+    }
+
+    void restore (CompressorAudioProcessor& p, const juce::MemoryBlock& block)
+    {
+        p.setStateInformation (block.getData(), (int) block.getSize());
+    }
+
+    std::string text (const juce::MemoryBlock& block)
+    {
+        return { static_cast<const char*> (block.getData()) + 8, block.getSize() - 9 };
+    }
+
+    float value (CompressorAudioProcessor& p, const char* id)
+    {
+        return p.valueTreeState.getRawParameterValue (id)->load();
+    }
+
+    void set (CompressorAudioProcessor& p, const char* id, float plain)
+    {
+        auto* parameter = p.valueTreeState.getParameter (id);
+        parameter->setValueNotifyingHost (parameter->convertTo0to1 (plain));
+    }
+
+    std::vector<float> allValues (CompressorAudioProcessor& p)
+    {
+        std::vector<float> values;
+        for (auto* id : { "topValue", "midValue", "lowValue", "gain", "curveMode", "backColor" })
+            values.push_back (value (p, id));
+        return values;
+    }
+}
+
+TEST (State, DefaultBlockIsTheDocumentedTwoHundredSeventyNineBytes)
+{
+    CompressorAudioProcessor p;
+    p.blockProcessed = true;
+    const auto block = save (p);
+
+    ASSERT_EQ (block.getSize(), 279u);
+    const auto* bytes = static_cast<const unsigned char*> (block.getData());
+    const unsigned char header[] = { 0x56, 0x43, 0x32, 0x21, 0x0E, 0x01, 0x00, 0x00 };
+    EXPECT_EQ (0, std::memcmp (bytes, header, 8));
+    EXPECT_EQ (text (block), defaultText);
+    EXPECT_EQ (defaultText.size(), 270u);
+    EXPECT_EQ (bytes[278], 0);
+    EXPECT_FALSE (p.blockProcessed.load());
+
+    EXPECT_EQ (save (p), block);
+}
+
+TEST (State, ValuesAreWrittenAsTheStoreFormatsThem)
+{
+    CompressorAudioProcessor p;
+    set (p, "topValue", -18.5f);
+    set (p, "midValue", -12.34f);
+    const auto saved = text (save (p));
+
+    EXPECT_NE (saved.find ("<PARAM id=\"topValue\" value=\"-18.5\"/>"), std::string::npos) << saved;
+    EXPECT_NE (saved.find ("<PARAM id=\"midValue\" value=\"-12.34000015258789\"/>"), std::string::npos) << saved;
+}
+
+TEST (State, RestoresASavedBlockIntoAFreshInstance)
+{
+    CompressorAudioProcessor a, b;
+    set (a, "topValue", -7.25f);
+    set (a, "midValue", -30.0f);
+    set (a, "lowValue", 4.5f);
+    set (a, "gain", 11.99f);
+    set (a, "curveMode", 2.0f);
+    set (a, "backColor", 5.0f);
+
+    const auto block = save (a);
+    restore (b, block);
+
+    EXPECT_EQ (allValues (b), allValues (a));
+    EXPECT_EQ (save (b), block);
+}
+
+TEST (State, UnreadableBlocksAreIgnored)
+{
+    const auto tamper = [] (juce::MemoryBlock block, size_t at, char byte) { static_cast<char*> (block.getData())[at] = byte; return block; };
+    const auto valid = stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"5.0\"/>"));
+
+    const juce::MemoryBlock cases[] = {
+        juce::MemoryBlock ("VC2!\x05\0\0\0", 8),                          // eight bytes or fewer
+        juce::MemoryBlock ("VC2!", 4),
+        tamper (valid, 0, 'X'),                                           // wrong magic
+        stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"5.0\"/>"), 0),  // zero length
+        stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"5.0\"/>"), -5), // top bit set
+        stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"5.0\"/>"), 60), // cut inside the root
+        stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"5.0\"/>", "OTHER")),
+        stateBlock ("not xml at all"),
+        stateBlock (std::string ("\0<PARAMETERS/>", 14)),
+    };
+
+    for (size_t i = 0; i < std::size (cases); ++i)
+    {
+        CompressorAudioProcessor p;
+        const auto before = save (p);
+        restore (p, cases[i]);
+        EXPECT_EQ (save (p), before) << "case " << i;
+        EXPECT_EQ (value (p, "gain"), 0.0f) << "case " << i;
+    }
+
+    CompressorAudioProcessor p;
+    p.setStateInformation (nullptr, 100);
+    p.setStateInformation (valid.getData(), -1);
+    EXPECT_EQ (value (p, "gain"), 0.0f);
+}
+
+TEST (State, LengthLongerThanTheBlockIsCutToTheBlock)
+{
+    CompressorAudioProcessor p;
+    restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"5.0\"/>"), 100000));
+    EXPECT_EQ (value (p, "gain"), 5.0f);
+}
+
+TEST (State, RootTagInOtherLetterCaseIsAcceptedAndKept)
+{
+    CompressorAudioProcessor p;
+    restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"-4.0\"/>", "Parameters")));
+
+    EXPECT_EQ (value (p, "gain"), -4.0f);
+    const auto saved = text (save (p));
+    EXPECT_EQ (saved.rfind ("<?xml version=\"1.0\" encoding=\"UTF-8\"?> <Parameters>", 0), 0u) << saved;
+    EXPECT_EQ (saved.substr (saved.size() - 13), "</Parameters>");
+}
+
+TEST (State, ChildrenAreMatchedByExactIdAndTheLaterOfTwoDecides)
+{
+    CompressorAudioProcessor p;
+    set (p, "midValue", -20.0f);
+    set (p, "lowValue", 2.0f);
+    set (p, "gain", 3.0f);
+
+    restore (p, stateBlock (paramsXml ("<PARAM id=\"TOPVALUE\" value=\"-3.0\"/>"   // other letter case: nothing
+                                       "<PARAM id=\"midValue\"/>"                     // no value: the default
+                                       "<PARAM id=\"gain\" value=\"1.0\"/>"
+                                       "<PARAM id=\"gain\" value=\"-2.0\"/>"          // the later one decides
+                                       "<EXTRA id=\"backColor\" value=\"3.0\" note=\"kept\"/>"
+                                       "<Unknown what=\"kept too\"/>")));
+
+    EXPECT_EQ (value (p, "topValue"), -18.0f);
+    EXPECT_EQ (value (p, "midValue"), -12.0f);
+    EXPECT_EQ (value (p, "gain"), -2.0f);
+    EXPECT_EQ (value (p, "backColor"), 3.0f);
+    EXPECT_EQ (value (p, "lowValue"), 2.0f); // no child: keeps its value
+
+    const auto saved = text (save (p));
+    EXPECT_NE (saved.find ("<EXTRA id=\"backColor\" value=\"3.0\" note=\"kept\"/>"), std::string::npos) << saved;
+    EXPECT_NE (saved.find ("<Unknown what=\"kept too\"/>"), std::string::npos) << saved;
+    EXPECT_NE (saved.find ("<PARAM id=\"TOPVALUE\" value=\"-3.0\"/>"), std::string::npos) << saved;
+}
+
+TEST (State, AParameterMissingFromARestoredBlockKeepsItsValueThroughTheNextSave)
+{
+    CompressorAudioProcessor p;
+    set (p, "lowValue", 2.5f);
+    restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"1.5\"/>")));
+    EXPECT_EQ (value (p, "lowValue"), 2.5f);
+
+    CompressorAudioProcessor reopened;
+    restore (reopened, save (p));
+    EXPECT_EQ (allValues (reopened), allValues (p));
+}
+
+TEST (State, RestoreLeavesTheWorkingCopiesToTheNextRefresh)
+{
+    CompressorAudioProcessor p;
+    prepare (p, 2);
+    ASSERT_EQ (p.gainDb.load(), 0.0f);
+
+    restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"6.0\"/><PARAM id=\"curveMode\" value=\"2.0\"/>")));
+    EXPECT_EQ (p.gainDb.load(), 0.0f);
+    EXPECT_EQ (p.curveModeId.load(), 2);
+
+    // The timer's single tick is one road; it is still pending here.
+    runMessageLoopFor (1200);
+    EXPECT_EQ (p.gainDb.load(), 6.0f);
+    EXPECT_EQ (p.curveModeId.load(), 3);
+
+    restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"-6.0\"/>")));
+    runMessageLoopFor (100);
+    EXPECT_EQ (p.gainDb.load(), 6.0f);
+    p.prepareToPlay (48000.0, 512);
+    EXPECT_EQ (p.gainDb.load(), -6.0f);
+}
+
+TEST (State, RestoredValuesStayFiniteAndInsideTheirRanges)
+{
+    CompressorAudioProcessor p;
+    set (p, "lowValue", 2.0f);
+    restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"1e999\"/><PARAM id=\"lowValue\" value=\"-nan\"/>"
+                                       "<PARAM id=\"curveMode\" value=\"17\"/><PARAM id=\"midValue\" value=\"abc\"/>"
+                                       "<PARAM id=\"topValue\" value=\"-1e30\"/>")));
+
+    // Not a finite number: as if the child had no value, so the default.
+    EXPECT_EQ (value (p, "gain"), 0.0f);
+    EXPECT_EQ (value (p, "lowValue"), 0.0f);
+    EXPECT_EQ (value (p, "curveMode"), 2.0f);
+    EXPECT_EQ (value (p, "midValue"), -3.0f);
+    EXPECT_EQ (value (p, "topValue"), -33.0f);
+
+    CompressorAudioProcessor reopened;
+    restore (reopened, save (p));
+    EXPECT_EQ (allValues (reopened), allValues (p));
+}
+
+TEST (State, EveryKeptFuzzingInputRestoresInRangeAndSurvivesASaveAndRestore)
+{
+    const auto corpus = juce::File (SELVANDRINE_FUZZ_CORPUS).findChildFiles (juce::File::findFiles, false);
+    ASSERT_GE (corpus.size(), 10);
+
+    for (const auto& file : corpus)
+    {
+        SCOPED_TRACE (file.getFileName());
+        juce::MemoryBlock block;
+        ASSERT_TRUE (file.loadFileAsData (block));
+
+        CompressorAudioProcessor p;
+        restore (p, block);
+
+        for (auto* parameter : p.getParameters())
+        {
+            auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter);
+            const auto plain = value (p, ranged->paramID.toRawUTF8());
+            EXPECT_TRUE (std::isfinite (plain));
+            EXPECT_GE (plain, ranged->getNormalisableRange().start);
+            EXPECT_LE (plain, ranged->getNormalisableRange().end);
+        }
+
+        CompressorAudioProcessor reopened;
+        const auto saved = save (p);
+        restore (reopened, saved);
+        EXPECT_EQ (allValues (reopened), allValues (p)) << text (saved);
+    }
+}
