@@ -1,0 +1,116 @@
+#include "HostedPlugins.h"
+
+#include <gtest/gtest.h>
+
+namespace host_testing
+{
+    namespace
+    {
+        struct Formats
+        {
+            Formats()
+            {
+                manager.addFormat (vst3 = new juce::VST3PluginFormat());
+                manager.addFormat (lv2 = new juce::LV2PluginFormat());
+
+                // lilv knows only the bundles on its search path, and the built one is installed nowhere.
+                const auto builtFolder = juce::File (SELVANDRINE_LV2_BUNDLE).getParentDirectory();
+                lv2->searchPathsForPlugins (juce::FileSearchPath (builtFolder.getFullPathName()), false, false);
+            }
+
+            juce::AudioPluginFormatManager manager;
+            juce::VST3PluginFormat* vst3 = nullptr;
+            juce::LV2PluginFormat* lv2 = nullptr;
+        };
+
+        std::unique_ptr<Formats> formats;
+
+        Formats& getFormats()
+        {
+            if (formats == nullptr)
+                formats = std::make_unique<Formats>();
+
+            return *formats;
+        }
+    }
+
+    const char* getFormatName (Format format)
+    {
+        return format == Format::vst3 ? "VST3" : "LV2";
+    }
+
+    std::vector<juce::PluginDescription> findBuiltPlugin (Format format)
+    {
+        auto& f = getFormats();
+        juce::OwnedArray<juce::PluginDescription> found;
+
+        if (format == Format::vst3)
+            f.vst3->findAllTypesForFile (found, SELVANDRINE_VST3_BUNDLE);
+        else
+            f.lv2->findAllTypesForFile (found, SELVANDRINE_LV2_URI);
+
+        std::vector<juce::PluginDescription> result;
+
+        for (auto* description : found)
+            result.push_back (*description);
+
+        return result;
+    }
+
+    std::unique_ptr<juce::AudioPluginInstance> createBuiltPlugin (Format format, double sampleRate, int blockSize)
+    {
+        const auto found = findBuiltPlugin (format);
+
+        if (found.size() != 1)
+        {
+            ADD_FAILURE() << getFormatName (format) << ": " << found.size() << " plug-ins found in the built bundle";
+            return {};
+        }
+
+        juce::String error;
+        auto instance = getFormats().manager.createPluginInstance (found.front(), sampleRate, blockSize, error);
+
+        if (instance == nullptr)
+            ADD_FAILURE() << getFormatName (format) << " did not load: " << error;
+
+        return instance;
+    }
+
+    juce::StringArray findMappedLibraries (const juce::String& fileName)
+    {
+        juce::StringArray paths;
+
+        for (const auto& line : juce::StringArray::fromLines (juce::File ("/proc/self/maps").loadFileAsString()))
+        {
+            // The path is the sixth field and may itself hold spaces.
+            const auto slash = line.indexOfChar ('/');
+
+            if (slash >= 0 && line.endsWith ("/" + fileName))
+                paths.addIfNotAlreadyThere (line.substring (slash));
+        }
+
+        return paths;
+    }
+
+    juce::AudioProcessor::BusesLayout makeLayout (const juce::AudioChannelSet& input, const juce::AudioChannelSet& output)
+    {
+        juce::AudioProcessor::BusesLayout layout;
+        layout.inputBuses.add (input);
+        layout.outputBuses.add (output);
+        return layout;
+    }
+
+    juce::AudioProcessorParameter* findParameter (juce::AudioProcessor& processor, const juce::String& name)
+    {
+        for (auto* parameter : processor.getParameters())
+            if (parameter->getName (256) == name)
+                return parameter;
+
+        return nullptr;
+    }
+
+    void releaseFormats()
+    {
+        formats.reset();
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <memory>
+#include <vector>
+
+namespace host_testing
+{
+    enum class Format { vst3, lv2 };
+
+    const char* getFormatName (Format);
+
+    /** What the format finds in the built bundle (the VST3 by its folder, the LV2 by its URI). */
+    std::vector<juce::PluginDescription> findBuiltPlugin (Format);
+
+    /** A new instance of the built plug-in, made by the format manager as a host makes one. */
+    std::unique_ptr<juce::AudioPluginInstance> createBuiltPlugin (Format, double sampleRate, int blockSize);
+
+    /** The mapped shared objects of this process whose path ends with the name. */
+    juce::StringArray findMappedLibraries (const juce::String& fileName);
+
+    /** A layout with one input bus and one output bus. */
+    juce::AudioProcessor::BusesLayout makeLayout (const juce::AudioChannelSet& input, const juce::AudioChannelSet& output);
+
+    /** The parameter a host lists under the name, or null. */
+    juce::AudioProcessorParameter* findParameter (juce::AudioProcessor&, const juce::String& name);
+
+    /** Lets go of the formats, and with them the LV2 world, while JUCE is still up. */
+    void releaseFormats();
+}
