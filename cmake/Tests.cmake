@@ -10,7 +10,9 @@ add_executable (SelvandrineTests
     tests/TransferCurveTests.cpp
     tests/DetectorTests.cpp
     tests/RealtimeTests.cpp
-    tests/StateTests.cpp)
+    tests/StateTests.cpp
+    tests/VersionCheckTests.cpp
+    tests/helpers/LoopbackHttpServer.cpp)
 
 # Like JUCE's own format wrappers: see the module headers without compiling the modules again.
 target_include_directories (SelvandrineTests PRIVATE
