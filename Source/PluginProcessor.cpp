@@ -1,4 +1,5 @@
 #include "PluginProcessor.h"
+#include "PluginEditor.h"
 #include "Decibels.h"
 
 #include <algorithm>
@@ -212,7 +213,7 @@ bool CompressorAudioProcessor::isMidiEffect() const           { return false; }
 
 juce::AudioProcessorEditor* CompressorAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new CompressorAudioProcessorEditor (*this);
 }
 
 bool CompressorAudioProcessor::hasEditor() const { return true; }

@@ -46,6 +46,7 @@ target_compile_definitions (SelvandrineHostTests PRIVATE
     SELVANDRINE_LV2_URI="${PLUGIN_LV2_URI}")
 
 target_link_libraries (SelvandrineHostTests PRIVATE
+    SelvandrineBinaryData
     juce::juce_audio_utils
     juce::juce_audio_processors
     selvandrine_system_libraries

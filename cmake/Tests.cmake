@@ -12,6 +12,9 @@ add_executable (SelvandrineTests
     tests/RealtimeTests.cpp
     tests/StateTests.cpp
     tests/VersionCheckTests.cpp
+    tests/LookAndFeelTests.cpp
+    tests/EditorTests.cpp
+    tests/ThreadingTests.cpp
     tests/helpers/LoopbackHttpServer.cpp)
 
 # Like JUCE's own format wrappers: see the module headers without compiling the modules again.
