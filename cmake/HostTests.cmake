@@ -23,6 +23,7 @@ target_sources (SelvandrineHostTests PRIVATE
     tests/host/HostSignal.cpp
     tests/host/HostedDescriptionTests.cpp
     tests/host/HostedProcessingTests.cpp
+    tests/host/HostedStateTests.cpp
     ${selvandrine_plugin_sources})
 
 target_include_directories (SelvandrineHostTests PRIVATE
