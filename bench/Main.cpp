@@ -26,7 +26,7 @@ namespace
 
     struct Result
     {
-        double nsPerFrame, realtime, audioSeconds, buildsPerBlock;
+        double nsPerFrame, bestNsPerFrame, realtime, audioSeconds, buildsPerBlock;
     };
 
     using Clock = std::chrono::steady_clock;
@@ -58,8 +58,7 @@ namespace
                 {
                     // -12 dB up to -6 dB and back in 0.01 dB steps: a new Ceiling every block.
                     const auto step = sweepStep++ % 1200;
-                    processor.topDb.store ((float) (step < 600 ? -1200 + step : -1200 + 1200 - step) / 100.0f,
-                                           std::memory_order_relaxed);
+                    processor.topDb.store ((float) (step < 600 ? step - 1200 : -step) / 100.0f, std::memory_order_relaxed);
                 }
 
                 juce::AudioBuffer<float> block (channels, 2, start, blockSize);
@@ -97,7 +96,7 @@ namespace
         std::sort (seconds.begin(), seconds.end());
         const auto median = seconds[seconds.size() / 2];
         const auto builds = processor.getTransferCurves().getNumTableBuilds() - buildsBefore;
-        return { median * 1e9 / frames, frames / sampleRate / median, frames / sampleRate,
+        return { median * 1e9 / frames, seconds.front() * 1e9 / frames, frames / sampleRate / median, frames / sampleRate,
                  (double) builds / ((double) options.passes * frames / blockSize) };
     }
 
@@ -106,18 +105,19 @@ namespace
         static const char* const curveNames[] = { "", "Linear", "Quadratic", "Bezier" };
 
         std::printf ("\nCurve table cache %s; Ceiling -6, Threshold -18, Downlift 3, Gain 2 dB;"
-                     " median of %d passes after a warm-up\n",
+                     " median (and fastest) of %d passes after a warm-up\n",
                      caching ? "ON" : "OFF", options.passes);
-        std::printf ("%-15s %-10s %6s %12s %12s %9s %14s\n", "Parameters", "Curve", "Block", "ns/frame",
-                     "x realtime", "audio s", "builds/block");
+        std::printf ("%-15s %-10s %6s %10s %9s %12s %9s %14s\n", "Parameters", "Curve", "Block", "ns/frame",
+                     "fastest", "x realtime", "audio s", "builds/block");
 
         for (const bool sweep : { false, true })
             for (int mode = 1; mode <= 3; ++mode)
                 for (const int blockSize : { 1, 32, 64, 512, 4096 })
                 {
                     const auto r = measure (signal, work, options, caching, sweep, mode, blockSize);
-                    std::printf ("%-15s %-10s %6d %12.2f %12.1f %9.2f %14.2f\n", sweep ? "Ceiling sweep" : "static",
-                                 curveNames[mode], blockSize, r.nsPerFrame, r.realtime, r.audioSeconds, r.buildsPerBlock);
+                    std::printf ("%-15s %-10s %6d %10.2f %9.2f %12.1f %9.2f %14.2f\n", sweep ? "Ceiling sweep" : "static",
+                                 curveNames[mode], blockSize, r.nsPerFrame, r.bestNsPerFrame, r.realtime, r.audioSeconds,
+                                 r.buildsPerBlock);
                     std::fflush (stdout);
                 }
     }
