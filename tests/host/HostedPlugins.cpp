@@ -113,4 +113,14 @@ namespace host_testing
     {
         formats.reset();
     }
+
+    std::vector<Setting> settingsWithCurveMode (int curveModeIndex)
+    {
+        return { { "topValue", "Ceiling", (-9.5f + 33.0f) / 33.0f },
+                 { "midValue", "Threshold", (-20.25f + 36.0f) / 33.0f },
+                 { "lowValue", "Downlift", 2.5f / 6.0f },
+                 { "gain", "Gain", (3.75f + 12.0f) / 24.0f },
+                 { "curveMode", "CurveMode", (float) curveModeIndex / 2.0f },
+                 { "backColor", "BackColor", 3.0f / 5.0f } };
+    }
 }

@@ -28,4 +28,15 @@ namespace host_testing
 
     /** Lets go of the formats, and with them the LV2 world, while JUCE is still up. */
     void releaseFormats();
+
+    /** A parameter found by its name, with the normalised value a test gives it. */
+    struct Setting
+    {
+        const char* id;
+        const char* name;
+        float normalised;
+    };
+
+    /** Every parameter off its default, on the 0.01 grid so that every route lands on the same value. */
+    std::vector<Setting> settingsWithCurveMode (int curveModeIndex);
 }

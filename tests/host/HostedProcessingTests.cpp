@@ -8,6 +8,8 @@
 #include <vector>
 
 using host_testing::Format;
+using host_testing::Setting;
+using host_testing::settingsWithCurveMode;
 
 namespace
 {
@@ -19,24 +21,6 @@ namespace
     // prepareToPlay); the processor takes them up only with its one-shot refresh a second after
     // it is made. So every processor first gets one silent block, and the music starts later.
     constexpr int lv2RefreshWaitMs = 2000;
-
-    struct Setting
-    {
-        const char* id;
-        const char* name;
-        float normalised;
-    };
-
-    /** Every parameter off its default, on the 0.01 grid so that every route lands on the same value. */
-    std::vector<Setting> settingsWithCurveMode (int curveModeIndex)
-    {
-        return { { "topValue", "Ceiling", (-9.5f + 33.0f) / 33.0f },
-                 { "midValue", "Threshold", (-20.25f + 36.0f) / 33.0f },
-                 { "lowValue", "Downlift", 2.5f / 6.0f },
-                 { "gain", "Gain", (3.75f + 12.0f) / 24.0f },
-                 { "curveMode", "CurveMode", (float) curveModeIndex / 2.0f },
-                 { "backColor", "BackColor", 3.0f / 5.0f } };
-    }
 
     juce::AudioBuffer<float> processInBlocks (juce::AudioProcessor& processor, juce::AudioBuffer<float> audio,
                                               const std::vector<int>& blockSizes)

@@ -15,20 +15,7 @@ namespace
     constexpr double sampleRate = 48000.0;
     constexpr int blockSize = 512;
 
-    struct Setting
-    {
-        const char* id;
-        const char* name;
-        float normalised;
-    };
-
-    /** Every parameter off its default, on the 0.01 grid so that no route rounds it elsewhere. */
-    const std::vector<Setting> settings { { "topValue", "Ceiling", (-9.5f + 33.0f) / 33.0f },
-                                          { "midValue", "Threshold", (-20.25f + 36.0f) / 33.0f },
-                                          { "lowValue", "Downlift", 2.5f / 6.0f },
-                                          { "gain", "Gain", (3.75f + 12.0f) / 24.0f },
-                                          { "curveMode", "CurveMode", 0.0f },
-                                          { "backColor", "BackColor", 3.0f / 5.0f } };
+    const auto settings = host_testing::settingsWithCurveMode (0);
 
     struct Reading
     {
