@@ -96,30 +96,6 @@ CompressorAudioProcessorEditor::~CompressorAudioProcessorEditor()
     stopTimer();
 }
 
-void CompressorAudioProcessorEditor::paint (juce::Graphics& g)
-{
-    g.fillAll (otherLookAndFeel.backgroundPalette[audioProcessor.backColorId.load (std::memory_order_relaxed)]);
-    placeChildren();
-}
-
-void CompressorAudioProcessorEditor::placeChildren()
-{
-    const auto w2 = getWidth() / 2;
-    const auto y0 = layoutTop;
-
-    showOriginalButton.setBounds (w2 - 60, y0 + 230, 200, 30);
-    ceilingSlider.setBounds (w2 - 320, y0 + 265, 120, 120);
-    thresholdSlider.setBounds (w2 - 180, y0 + 265, 120, 120);
-    downliftSlider.setBounds (w2 - 40, y0 + 265, 120, 120);
-    gainSlider.setBounds (w2 + 180, y0 + 265, 120, 120);
-    zoomSlider.setBounds (w2 + 110, y0 + 30, 20, 200);
-    backgroundSelector.setLookAndFeel (&otherLookAndFeel);
-    backgroundSelector.setBounds (w2 - 340, y0 + 230, 200, 30);
-    curveModeSelector.setLookAndFeel (&otherLookAndFeel);
-    curveModeSelector.setBounds (w2 + 140, y0 + 230, 200, 30);
-    webSiteButton.setBounds (-10, getHeight() - 30, 200, 30);
-}
-
 void CompressorAudioProcessorEditor::resized()
 {
 }

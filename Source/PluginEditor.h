@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CurveDisplay.h"
 #include "OtherLookAndFeel.h"
 #include "PluginProcessor.h"
 
@@ -40,9 +41,9 @@ public:
     juce::ComboBox curveModeSelector;
     juce::ToggleButton showOriginalButton;
 
-    // Level histories in pixels, newest first.
-    std::array<float, 200> originalHistory {};
-    std::array<float, 200> compressedHistory {};
+    // Level histories in pixels (level x 200): index 0 oldest, index 199 newest.
+    selvandrine::LevelHistory originalHistory {};
+    selvandrine::LevelHistory compressedHistory {};
 
     juce::TextButton webSiteButton { SELVANDRINE_WEBSITE };
 
@@ -62,7 +63,7 @@ public:
     float lastLowDb = 0.0f;
 
     int idleTicks = 0;
-    int barPhase = 0;
+    int barPhase = 0; // only its value modulo 4 matters, so it is kept reduced
     bool showOriginal = false;
     std::atomic<float> zoomFactor { 1.0f };
 
@@ -82,7 +83,22 @@ private:
     /** Asks the maker's site for the newest version; the window opens once it has answered or failed. */
     void checkForNewVersion();
 
+    // The steps of paint, in the order in which it calls them.
+    void drawTitle (juce::Graphics&);
+    void drawReadouts (juce::Graphics&);
+    void drawCompressedPanel (juce::Graphics&);
+    void drawOriginalPanel (juce::Graphics&);
+    void drawOriginalOverlay (juce::Graphics&);
+    void drawCaptions (juce::Graphics&);
+    void drawMappingLines (juce::Graphics&);
+    void drawCurvePanel (juce::Graphics&);
     void placeChildren();
+    void drawStatusTexts (juce::Graphics&);
+
+    void fillPanel (juce::Graphics&, int panelLeft);
+    void drawLevelGrid (juce::Graphics&, int panelLeft);
+    void drawBars (juce::Graphics&, const selvandrine::LevelHistory&, float zoom, int rightmostX,
+                   juce::Colour baseColour, juce::uint8 otherAlpha);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CompressorAudioProcessorEditor)
 };

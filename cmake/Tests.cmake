@@ -14,6 +14,7 @@ add_executable (SelvandrineTests
     tests/VersionCheckTests.cpp
     tests/LookAndFeelTests.cpp
     tests/EditorTests.cpp
+    tests/PaintTests.cpp
     tests/ThreadingTests.cpp
     tests/helpers/LoopbackHttpServer.cpp)
 
@@ -23,7 +24,9 @@ target_include_directories (SelvandrineTests PRIVATE
     "${CMAKE_SOURCE_DIR}/Source"
     "${CMAKE_SOURCE_DIR}/tests")
 target_compile_options (SelvandrineTests PRIVATE -ffp-contract=off)
-target_compile_definitions (SelvandrineTests PRIVATE SELVANDRINE_FUZZ_CORPUS="${CMAKE_SOURCE_DIR}/tests/fuzz/corpus")
+target_compile_definitions (SelvandrineTests PRIVATE
+    SELVANDRINE_FUZZ_CORPUS="${CMAKE_SOURCE_DIR}/tests/fuzz/corpus"
+    SELVANDRINE_IMAGE_FOLDER="${CMAKE_BINARY_DIR}/editor-images")
 target_link_libraries (SelvandrineTests PRIVATE SelvandrineCompressor GTest::gtest)
 
 gtest_discover_tests (SelvandrineTests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)

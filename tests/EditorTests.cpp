@@ -110,7 +110,7 @@ TEST_F (EditorFixture, KnobsKeepTheCeilingAtLeastThreeDecibelsAboveTheThreshold)
     EXPECT_EQ (parameter (processor, "topValue"), -2.0f);
 
     // Exactly three decibels apart, and the ends of the ranges: nothing moves.
-    for (const auto [top, mid] : { std::pair { -9.0, -12.0 }, { -33.0, -36.0 }, { 0.0, -3.0 } })
+    for (const auto& [top, mid] : { std::pair { -9.0, -12.0 }, { -33.0, -36.0 }, { 0.0, -3.0 } })
     {
         editor->thresholdSlider.setValue (mid, juce::sendNotificationSync);
         editor->ceilingSlider.setValue (top, juce::sendNotificationSync);
