@@ -24,6 +24,8 @@ target_sources (SelvandrineHostTests PRIVATE
     tests/host/HostedDescriptionTests.cpp
     tests/host/HostedProcessingTests.cpp
     tests/host/HostedStateTests.cpp
+    tests/host/HostedEditorTests.cpp
+    tests/host/HostDisplay.cpp
     ${selvandrine_plugin_sources})
 
 target_include_directories (SelvandrineHostTests PRIVATE
@@ -46,7 +48,11 @@ target_compile_definitions (SelvandrineHostTests PRIVATE
     SELVANDRINE_LV2_BUNDLE="$<GENEX_EVAL:$<TARGET_PROPERTY:SelvandrineCompressor_LV2,JUCE_PLUGIN_ARTEFACT_FILE>>"
     SELVANDRINE_LV2_URI="${PLUGIN_LV2_URI}")
 
+# The editor tests read the screen back from the X server, as a screenshot does.
+pkg_check_modules (SELVANDRINE_X11 REQUIRED IMPORTED_TARGET x11)
+
 target_link_libraries (SelvandrineHostTests PRIVATE
+    PkgConfig::SELVANDRINE_X11
     SelvandrineBinaryData
     juce::juce_audio_utils
     juce::juce_audio_processors
@@ -57,4 +63,10 @@ target_link_libraries (SelvandrineHostTests PRIVATE
 
 add_dependencies (SelvandrineHostTests SelvandrineCompressor_VST3 SelvandrineCompressor_LV2)
 
-gtest_discover_tests (SelvandrineHostTests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
+gtest_discover_tests (SelvandrineHostTests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
+                      TEST_FILTER "-HostedEditor.*")
+
+# Tests that check what a window shows on the screen take the screen in turn.
+gtest_discover_tests (SelvandrineHostTests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
+                      TEST_FILTER "HostedEditor.*"
+                      PROPERTIES RESOURCE_LOCK screen)

@@ -10,7 +10,7 @@ packages=(
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev libxrandr-dev libxrender-dev
     libgtk-3-dev ladspa-sdk lv2-dev lilv-utils
     googletest libgtest-dev clang libclang-rt-14-dev
-    xvfb xauth fonts-dejavu-core
+    xvfb xauth fonts-dejavu-core x11-utils xdotool imagemagick
 )
 
 missing=()

@@ -1,3 +1,4 @@
+#include "HostDisplay.h"
 #include "HostedPlugins.h"
 
 #include <gtest/gtest.h>
@@ -29,12 +30,17 @@ namespace
 
 int main (int argc, char** argv)
 {
+    host_testing::setUpXlibAsHostsDo();
     ::testing::InitGoogleTest (&argc, argv);
 
     // The host must meet the plug-ins just built. JUCE's LV2 host also searches ~/.lv2, and lilv
     // keeps the first bundle it meets for a URI, so an installed copy there would stand in for the
     // build; the user's folders are kept out of sight for the run.
     const auto home = useEmptyHome();
+
+    // The plug-ins' editors ask the maker's address, a loopback one in test builds, for the
+    // newest version; that must never go to a proxy that the environment may name.
+    setenv ("no_proxy", "127.0.0.1,localhost", 1);
 
     int result = 1;
     {
