@@ -159,22 +159,8 @@ TEST_P (HostedPlugin, ListsTheParametersWithTheirRangesDefaultsAndChoices)
         for (int index = 0; index < numChoices; ++index)
             texts.add (parameter->getText ((float) index / (float) (numChoices - 1), 64));
 
-        if (isVst3())
-        {
-            EXPECT_EQ (texts, expected.choices);
-        }
-        else
-        {
-            // A fault of the generated description: JUCE's LV2 client writes the choices' scale
-            // points at normalised values (0, 0.5, 1) over an index range (0 to 2), so a host
-            // names every index past the first after the last choice. Kept here so that a
-            // corrected description shows.
-            juce::StringArray asHostsNameThem { expected.choices[0] };
-            while (asHostsNameThem.size() < numChoices)
-                asHostsNameThem.add (expected.choices[numChoices - 1]);
-
-            EXPECT_EQ (texts, asHostsNameThem);
-        }
+        // Both formats name every choice by its index (the LV2 description's scale points are corrected after the build).
+        EXPECT_EQ (texts, expected.choices);
     }
 
     auto* bypass = parameters[bypassIndex];
