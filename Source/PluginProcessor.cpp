@@ -34,6 +34,47 @@ namespace
     {
         return magnitude > level ? magnitude : level + (level - magnitude) * -0.001f;
     }
+
+    // JUCE's XML parser reads an element's content by skipping white space, comments and
+    // processing instructions, and steps back before all of them when character data follows;
+    // when one of them is an instruction it never gets past it. This finds an instruction that
+    // such skipping leaves at character data. It looks at every instruction in the text, so it
+    // also refuses a few texts the parser would read (one inside a comment or a quoted value, or
+    // after the root element).
+    bool hasInstructionBeforeCharacterData (juce::CharPointer_UTF8 text)
+    {
+        for (;;)
+        {
+            const auto start = text.indexOf (juce::CharPointer_ASCII ("<?"));
+
+            if (start < 0)
+                return false;
+
+            text += start;
+
+            for (;;)
+            {
+                text.incrementToEndOfWhitespace();
+                const auto isComment = text[0] == '<' && text[1] == '!' && text[2] == '-' && text[3] == '-';
+                const auto isInstruction = text[0] == '<' && text[1] == '?';
+
+                if (! isComment && ! isInstruction)
+                    break;
+
+                text += isComment ? 4 : 2;
+                const auto end = text.indexOf (juce::CharPointer_ASCII (isComment ? "-->" : "?>"));
+
+                // Unterminated: the parser runs out of text here and stops.
+                if (end < 0)
+                    return false;
+
+                text += end + (isComment ? 3 : 2);
+            }
+
+            if (! text.isEmpty() && *text != '<')
+                return true;
+        }
+    }
 }
 
 CompressorAudioProcessor::CompressorAudioProcessor()
@@ -260,7 +301,8 @@ std::unique_ptr<juce::XmlElement> CompressorAudioProcessor::parseStateBlock (con
         return {};
 
     // The text ends at the length, the block's end or the first zero byte. Text that is not valid
-    // UTF-8 cannot be read (JUCE's decoder would run past the host's buffer on it).
+    // UTF-8 cannot be read (JUCE's decoder would run past the host's buffer on it), nor text on
+    // which JUCE's parser would never return.
     const auto available = juce::jmin (length, sizeInBytes - 8);
     const auto* text = bytes + 8;
     const auto textLength = (int) (std::find (text, text + available, '\0') - text);
@@ -268,7 +310,12 @@ std::unique_ptr<juce::XmlElement> CompressorAudioProcessor::parseStateBlock (con
     if (! juce::CharPointer_UTF8::isValidString (text, textLength))
         return {};
 
-    return juce::parseXML (juce::String::fromUTF8 (text, textLength));
+    const auto xmlText = juce::String::fromUTF8 (text, textLength);
+
+    if (hasInstructionBeforeCharacterData (xmlText.getCharPointer()))
+        return {};
+
+    return juce::parseXML (xmlText);
 }
 
 void CompressorAudioProcessor::keepFirstOfEachProperty (juce::ValueTree& child)

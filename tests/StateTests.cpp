@@ -128,6 +128,23 @@ TEST (State, UnreadableBlocksAreIgnored)
     EXPECT_EQ (value (p, "gain"), 0.0f);
 }
 
+TEST (State, AnInstructionFollowedByCharacterDataInsideTheRootMakesTheBlockUnreadable)
+{
+    // JUCE's parser would never return on these.
+    for (const auto* children : { "<?note?>text",
+                                  "<PARAM id=\"gain\" value=\"5.0\"/> <?a?> <!-- b --> <?c?> text" })
+    {
+        CompressorAudioProcessor p;
+        restore (p, stateBlock (paramsXml (children)));
+        EXPECT_EQ (value (p, "gain"), 0.0f) << children;
+    }
+
+    // Followed by an element, it is skipped.
+    CompressorAudioProcessor p;
+    restore (p, stateBlock (paramsXml ("<?note?> <!-- c --> <PARAM id=\"gain\" value=\"5.0\"/>")));
+    EXPECT_EQ (value (p, "gain"), 5.0f);
+}
+
 TEST (State, LengthLongerThanTheBlockIsCutToTheBlock)
 {
     CompressorAudioProcessor p;
