@@ -34,6 +34,90 @@ namespace
     {
         return magnitude > level ? magnitude : level + (level - magnitude) * -0.001f;
     }
+
+    // UTF-8 as RFC 3629 defines it. JUCE's own check lets overlong forms, surrogates and code
+    // points past U+10FFFF through, and its parser turns names holding them into text that a
+    // later save writes as bytes that are not UTF-8.
+    bool isStrictUtf8 (const char* text, int numBytes) noexcept
+    {
+        for (int i = 0; i < numBytes;)
+        {
+            const auto lead = (unsigned char) text[i];
+            auto extra = 0;
+
+            if (lead >= 0xc2 && lead <= 0xdf)
+                extra = 1;
+            else if (lead >= 0xe0 && lead <= 0xef)
+                extra = 2;
+            else if (lead >= 0xf0 && lead <= 0xf4)
+                extra = 3;
+            else if (lead >= 0x80)
+                return false;
+
+            if (extra > numBytes - i - 1)
+                return false;
+
+            auto c = (std::uint32_t) (lead & (0x3fu >> extra));
+
+            for (int k = 1; k <= extra; ++k)
+            {
+                const auto next = (unsigned char) text[i + k];
+
+                if ((next & 0xc0) != 0x80)
+                    return false;
+
+                c = (c << 6) | (next & 0x3fu);
+            }
+
+            if ((extra == 2 && (c < 0x800 || (c >= 0xd800 && c <= 0xdfff))) || (extra == 3 && (c < 0x10000 || c > 0x10ffff)))
+                return false;
+
+            i += extra + 1;
+        }
+
+        return true;
+    }
+
+    // JUCE's XML parser reads an element's content by skipping white space, comments and
+    // processing instructions, and steps back before all of them when character data follows;
+    // when one of them is an instruction it never gets past it. This finds an instruction that
+    // such skipping leaves at character data. It looks at every instruction in the text, so it
+    // also refuses a few texts the parser would read (one inside a comment or a quoted value, or
+    // after the root element).
+    bool hasInstructionBeforeCharacterData (juce::CharPointer_UTF8 text)
+    {
+        for (;;)
+        {
+            const auto start = text.indexOf (juce::CharPointer_ASCII ("<?"));
+
+            if (start < 0)
+                return false;
+
+            text += start;
+
+            for (;;)
+            {
+                text.incrementToEndOfWhitespace();
+                const auto isComment = text[0] == '<' && text[1] == '!' && text[2] == '-' && text[3] == '-';
+                const auto isInstruction = text[0] == '<' && text[1] == '?';
+
+                if (! isComment && ! isInstruction)
+                    break;
+
+                text += isComment ? 4 : 2;
+                const auto end = text.indexOf (juce::CharPointer_ASCII (isComment ? "-->" : "?>"));
+
+                // Unterminated: the parser runs out of text here and stops.
+                if (end < 0)
+                    return false;
+
+                text += end + (isComment ? 3 : 2);
+            }
+
+            if (! text.isEmpty() && *text != '<')
+                return true;
+        }
+    }
 }
 
 CompressorAudioProcessor::CompressorAudioProcessor()
@@ -260,15 +344,21 @@ std::unique_ptr<juce::XmlElement> CompressorAudioProcessor::parseStateBlock (con
         return {};
 
     // The text ends at the length, the block's end or the first zero byte. Text that is not valid
-    // UTF-8 cannot be read (JUCE's decoder would run past the host's buffer on it).
+    // UTF-8 cannot be read (JUCE's decoder would run past the host's buffer on it, and a save would
+    // not give it back), nor text on which JUCE's parser would never return.
     const auto available = juce::jmin (length, sizeInBytes - 8);
     const auto* text = bytes + 8;
     const auto textLength = (int) (std::find (text, text + available, '\0') - text);
 
-    if (! juce::CharPointer_UTF8::isValidString (text, textLength))
+    if (! isStrictUtf8 (text, textLength))
         return {};
 
-    return juce::parseXML (juce::String::fromUTF8 (text, textLength));
+    const auto xmlText = juce::String::fromUTF8 (text, textLength);
+
+    if (hasInstructionBeforeCharacterData (xmlText.getCharPointer()))
+        return {};
+
+    return juce::parseXML (xmlText);
 }
 
 void CompressorAudioProcessor::keepFirstOfEachProperty (juce::ValueTree& child)

@@ -63,10 +63,22 @@ target_link_libraries (SelvandrineHostTests PRIVATE
 
 add_dependencies (SelvandrineHostTests SelvandrineCompressor_VST3 SelvandrineCompressor_LV2)
 
+set (selvandrine_host_test_environment "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp")
+
 gtest_discover_tests (SelvandrineHostTests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
-                      TEST_FILTER "-HostedEditor.*")
+                      TEST_FILTER "-HostedEditor.*"
+                      PROPERTIES ENVIRONMENT "${selvandrine_host_test_environment}")
 
 # Tests that check what a window shows on the screen take the screen in turn.
 gtest_discover_tests (SelvandrineHostTests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
                       TEST_FILTER "HostedEditor.*"
-                      PROPERTIES RESOURCE_LOCK screen)
+                      PROPERTIES ENVIRONMENT "${selvandrine_host_test_environment}" RESOURCE_LOCK screen)
+
+# The hosting side is JUCE's: it calls its bundled LV2 parser's sinks through pointers taking void*
+# and the plug-ins' LV2 entry points through a type without their const, which UBSan's function
+# check (a check at the caller) reports though every ABI here passes both alike. The plug-ins
+# under test and the unit tests keep the check. lilv, bundled in JUCE, leaks when a search loads
+# its world a second time; tests/sanitizers/lsan.supp lists those leaks.
+if (SELVANDRINE_SANITIZERS MATCHES "undefined")
+    target_compile_options (SelvandrineHostTests PRIVATE -fno-sanitize=function)
+endif()

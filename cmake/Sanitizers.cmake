@@ -20,3 +20,14 @@ if (selvandrine_instrumentation)
         string (APPEND CMAKE_MODULE_LINKER_FLAGS " -fsanitize=${SELVANDRINE_SANITIZERS}")
     endif()
 endif()
+
+# JUCE links the plug-in modules with --no-undefined. In a checking build their sanitizer and
+# coverage symbols come from the runtime in the process that loads them (the host tests, JUCE's
+# LV2 description helper), so there that check is lifted.
+function (selvandrine_allow_sanitizer_runtime_from_host)
+    if (SELVANDRINE_SANITIZERS OR SELVANDRINE_FUZZING)
+        foreach (target IN LISTS ARGN)
+            target_link_options (${target} PRIVATE "-Wl,-z,undefs")
+        endforeach()
+    endif()
+endfunction()

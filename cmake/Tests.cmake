@@ -1,45 +1,65 @@
 # Unit tests link the plug-in's shared code, so the code under test is the code that ships.
+# Which programs a build makes depends on its sanitizers (see tools/test.sh):
+#   none              every program, the real-time test included
+#   address,undefined every program but the real-time test, and the state fuzzer as a test
+#   thread            the threading tests alone
 find_package (GTest REQUIRED)
 include (GoogleTest)
 
-add_executable (SelvandrineTests
-    tests/helpers/TestMain.cpp
+# A test program of the given sources on the shared code, its tests registered one by one.
+function (selvandrine_add_test_program name)
+    add_executable (${name} tests/helpers/TestMain.cpp ${ARGN})
+
+    # Like JUCE's own format wrappers: see the module headers without compiling the modules again.
+    target_include_directories (${name} PRIVATE
+        $<TARGET_PROPERTY:SelvandrineCompressor,INCLUDE_DIRECTORIES>
+        "${CMAKE_SOURCE_DIR}/Source"
+        "${CMAKE_SOURCE_DIR}/tests")
+    target_compile_options (${name} PRIVATE -ffp-contract=off)
+    target_compile_definitions (${name} PRIVATE SELVANDRINE_FUZZ_CORPUS="${CMAKE_SOURCE_DIR}/tests/fuzz/corpus")
+    target_link_libraries (${name} PRIVATE SelvandrineCompressor GTest::gtest)
+
+    gtest_discover_tests (${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# Editor, host-thread parameter changes and state save and restore, each while audio runs.
+selvandrine_add_test_program (SelvandrineThreadingTests
     tests/helpers/MessageLoop.cpp
-    tests/helpers/AllocationCounter.cpp
-    tests/ProcessorShellTests.cpp
-    tests/TransferCurveTests.cpp
-    tests/DetectorTests.cpp
-    tests/RealtimeTests.cpp
-    tests/StateTests.cpp
-    tests/VersionCheckTests.cpp
-    tests/LookAndFeelTests.cpp
-    tests/EditorTests.cpp
-    tests/PaintTests.cpp
-    tests/ThreadingTests.cpp
-    tests/helpers/LoopbackHttpServer.cpp)
+    tests/ThreadingTests.cpp)
 
-# Like JUCE's own format wrappers: see the module headers without compiling the modules again.
-target_include_directories (SelvandrineTests PRIVATE
-    $<TARGET_PROPERTY:SelvandrineCompressor,INCLUDE_DIRECTORIES>
-    "${CMAKE_SOURCE_DIR}/Source"
-    "${CMAKE_SOURCE_DIR}/tests")
-target_compile_options (SelvandrineTests PRIVATE -ffp-contract=off)
-target_compile_definitions (SelvandrineTests PRIVATE
-    SELVANDRINE_FUZZ_CORPUS="${CMAKE_SOURCE_DIR}/tests/fuzz/corpus"
-    SELVANDRINE_IMAGE_FOLDER="${CMAKE_BINARY_DIR}/editor-images")
-target_link_libraries (SelvandrineTests PRIVATE SelvandrineCompressor GTest::gtest)
+if (NOT SELVANDRINE_SANITIZERS MATCHES "thread")
+    selvandrine_add_test_program (SelvandrineTests
+        tests/helpers/MessageLoop.cpp
+        tests/helpers/LoopbackHttpServer.cpp
+        tests/ProcessorShellTests.cpp
+        tests/TransferCurveTests.cpp
+        tests/DetectorTests.cpp
+        tests/StateTests.cpp
+        tests/VersionCheckTests.cpp
+        tests/LookAndFeelTests.cpp
+        tests/EditorTests.cpp
+        tests/PaintTests.cpp)
+    target_compile_definitions (SelvandrineTests PRIVATE SELVANDRINE_IMAGE_FOLDER="${CMAKE_BINARY_DIR}/editor-images")
 
-gtest_discover_tests (SelvandrineTests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+    # The probe replaces malloc, free, operator new and delete and pthread_mutex_lock; sanitizer
+    # runtimes replace them too, so the real-time test runs in the build without sanitizers only.
+    if (NOT SELVANDRINE_SANITIZERS)
+        selvandrine_add_test_program (SelvandrineRealtimeTests
+            tests/helpers/RealtimeProbe.cpp
+            tests/RealtimeTests.cpp)
+        target_link_libraries (SelvandrineRealtimeTests PRIVATE ${CMAKE_DL_LIBS})
+    endif()
 
-# A state fuzzer built by a sanitizer build (see tools/test.sh) runs here for a bounded time.
-set (SELVANDRINE_STATE_FUZZER "" CACHE FILEPATH "A built state fuzzer to run as a test")
-set (SELVANDRINE_FUZZ_SECONDS 60 CACHE STRING "How long the state fuzzer runs")
-if (SELVANDRINE_STATE_FUZZER)
-    add_test (NAME StateFuzzing
-              COMMAND "${CMAKE_SOURCE_DIR}/tools/run-state-fuzzer.sh" "${SELVANDRINE_STATE_FUZZER}"
-                      "${CMAKE_SOURCE_DIR}/tests/fuzz/corpus" "${SELVANDRINE_FUZZ_SECONDS}"
-                      "${CMAKE_BINARY_DIR}/fuzz-artefacts")
-    set_tests_properties (StateFuzzing PROPERTIES TIMEOUT 600)
+    # The state fuzzer of a fuzzing build runs here for a bounded time.
+    set (SELVANDRINE_FUZZ_SECONDS 60 CACHE STRING "How long the state fuzzer runs")
+    if (SELVANDRINE_FUZZING)
+        add_test (NAME StateFuzzing
+                  COMMAND "${CMAKE_SOURCE_DIR}/tools/run-state-fuzzer.sh" $<TARGET_FILE:SelvandrineStateFuzzer>
+                          "${CMAKE_SOURCE_DIR}/tests/fuzz/corpus" "${SELVANDRINE_FUZZ_SECONDS}"
+                          "${CMAKE_BINARY_DIR}/fuzz-artefacts")
+        set_tests_properties (StateFuzzing PROPERTIES TIMEOUT 600)
+    endif()
+
+    include (cmake/HostTests.cmake)
+    include (cmake/StandaloneTests.cmake)
 endif()
-include (cmake/HostTests.cmake)
-include (cmake/StandaloneTests.cmake)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -283,4 +284,81 @@ TEST (Detector, NonFiniteSamplesCountAsSilenceAndPoisonNothingAfterThem)
             EXPECT_TRUE (std::isfinite (poisoned.outputLevel.load()));
         }
     }
+}
+
+TEST (Detector, HostileBlocksLeaveEveryLaterOutputAndTheStateFiniteAndBounded)
+{
+    const auto nan = std::numeric_limits<float>::quiet_NaN();
+    const auto inf = std::numeric_limits<float>::infinity();
+    const auto tiny = std::numeric_limits<float>::denorm_min();
+
+    const auto filled = [] (size_t n, auto sampleAt)
+    {
+        std::vector<float> v (n);
+        for (size_t i = 0; i < n; ++i)
+            v[i] = sampleAt (i);
+        return v;
+    };
+
+    const auto square = [&] (size_t n, size_t halfPeriod)
+    {
+        return filled (n, [=] (size_t i) { return (i / halfPeriod) % 2 == 0 ? 1.0f : -1.0f; });
+    };
+
+    // Blocks in the order they arrive; a non-finite sample is tried at every position of a short block.
+    std::vector<std::vector<float>> blocks {
+        filled (512, [=] (size_t i) { return i % 2 == 0 ? tiny * (float) (i % 7) : -0.5f * std::numeric_limits<float>::min(); }),
+        square (2048, 24),
+        square (300, 1),
+        std::vector<float> (1000, 1.0f),
+        std::vector<float> (1000, -1.0f),
+        std::vector<float> (700, 1e-30f),
+        {},
+        std::vector<float> (4096, 0.0f),
+        square (512, 100),
+    };
+
+    for (const auto poison : { nan, inf, -inf })
+        for (size_t at = 0; at < 16; ++at)
+        {
+            auto block = square (16, 3);
+            block[at] = poison;
+            blocks.push_back (block);
+            blocks.push_back ({});
+        }
+
+    blocks.push_back (musicLike (2048, 12));
+
+    // The strongest compression with the most gain, and the gentlest with the least.
+    const float controls[][4] = { { -33.0f, -36.0f, 6.0f, 12.0f }, { 0.0f, -3.0f, 0.0f, -12.0f } };
+
+    for (int mode = 0; mode <= 4; ++mode)
+        for (const auto& c : controls)
+            for (const auto channels : { 1, 2 })
+            {
+                SCOPED_TRACE (testing::Message() << "mode " << mode << ", gain " << c[3] << ", channels " << channels);
+                CompressorAudioProcessor p;
+                prepare (p, channels);
+                setControls (p, c[0], c[1], c[2], c[3], mode);
+
+                // The shaped sample is limited to 1.5 before the output gain.
+                const auto bound = 1.5f * ::exp10f (c[3] * 0.05f);
+
+                for (size_t b = 0; b < blocks.size(); ++b)
+                {
+                    auto right = blocks[b];
+                    std::reverse (right.begin(), right.end());
+                    const auto out = channels == 1 ? Channels { processMono (p, blocks[b]) } : process (p, { blocks[b], right });
+
+                    for (const auto& channel : out)
+                        for (const auto s : channel)
+                            ASSERT_TRUE (std::isfinite (s) && std::abs (s) <= bound) << s << " in block " << b;
+
+                    for (const auto level : { p.envelopeLevel.load(), p.inputLevel.load(), p.outputLevel.load(), p.cyclePeak, p.lastSample })
+                        ASSERT_TRUE (std::isfinite (level)) << "after block " << b;
+                }
+
+                // The detector still follows a signal afterwards.
+                EXPECT_GT (p.envelopeLevel.load(), 0.01f);
+            }
 }

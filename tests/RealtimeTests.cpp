@@ -1,54 +1,94 @@
-#include "helpers/AllocationCounter.h"
 #include "helpers/ProcessorRun.h"
+#include "helpers/RealtimeProbe.h"
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <thread>
+
 using namespace testing_support;
 
-TEST (Realtime, NoHeapAllocationAfterTheFirstBlockWhileControlsChange)
+TEST (Realtime, ProbeCountsTheSharedCodesAllocationsFreesAndLocks)
 {
+    const ScopedRealtimeProbe probe;
+    {
+        juce::MemoryBlock zeroed (100, true);      // calloc
+        juce::MemoryBlock block (100);             // malloc
+        block.setSize (5000);                      // realloc
+        const juce::String text ("not a literal"); // operator new[]
+    }
+    juce::CriticalSection section;
+    section.enter();
+    section.exit();
+    std::mutex mutex;
+    mutex.lock();
+    mutex.unlock();
+
+    EXPECT_EQ (probe.getAllocations(), 4);
+    EXPECT_EQ (probe.getFrees(), 3);
+    EXPECT_EQ (probe.getLocks(), 2);
+}
+
+TEST (Realtime, NoAllocationFreeOrLockOnTheAudioThreadAfterTheFirstBlock)
+{
+    constexpr int maximumBlockSize = 4096;
+
     for (const int channels : { 1, 2 })
     {
         CompressorAudioProcessor p;
-        prepare (p, channels, 4096);
+        prepare (p, channels, maximumBlockSize);
 
-        juce::AudioBuffer<float> buffer (channels, 4096);
-        juce::MidiBuffer midi;
-        const auto signal = musicLike (4096, 4);
+        const auto signal = musicLike (maximumBlockSize, 4);
+        int firstBlockAllocations = 0, allocations = 0, frees = 0, locks = 0, blocks = 0;
 
-        auto fill = [&] (int n)
+        std::thread audio ([&]
         {
-            buffer.setSize (channels, n, false, false, true);
-            for (int c = 0; c < channels; ++c)
-                buffer.copyFrom (c, 0, signal.data(), n);
-        };
+            juce::AudioBuffer<float> buffer (channels, maximumBlockSize);
+            juce::MidiBuffer midi;
 
-        fill (512);
-        {
-            // The first block gives the curve table its storage; this also shows the counter works.
-            const ScopedAllocationCounter counter;
-            p.processBlock (buffer, midi);
-            EXPECT_GT (counter.getCount(), 0);
-        }
+            auto fill = [&] (int n)
+            {
+                buffer.setSize (channels, n, false, false, true);
+                for (int c = 0; c < channels; ++c)
+                    buffer.copyFrom (c, 0, signal.data(), n);
+            };
 
-        const int sizes[] = { 1, 32, 64, 512, 4096, 0, 333 };
-        int allocations = 0;
+            fill (512);
+            {
+                // The first block gives the curve table its storage; this also shows the probe sees it.
+                const ScopedRealtimeProbe probe;
+                p.processBlock (buffer, midi);
+                firstBlockAllocations = probe.getAllocations();
+            }
 
-        for (int block = 0; block < 140; ++block)
-        {
-            fill (sizes[block % 7]);
-            p.topDb = -6.0f - 0.01f * (float) block;
-            p.midDb = -20.0f + 0.01f * (float) block;
-            p.lowDb = (float) (block % 6);
-            p.gainDb = (float) (block % 12) - 6.0f;
-            p.curveModeId = block % 5;
+            // Every size from 1 to the maximum with an empty block now and then; the curve mode
+            // (the three curves and ids outside them) and the controls change between blocks.
+            for (int size = 1; size <= maximumBlockSize; ++size, ++blocks)
+            {
+                fill (size % 64 == 0 ? 0 : size);
+                p.topDb = -6.0f - 0.01f * (float) (size % 300);
+                p.midDb = -20.0f + 0.01f * (float) (size % 700);
+                p.lowDb = (float) (size % 6);
+                p.gainDb = (float) (size % 12) - 6.0f;
+                p.curveModeId = size % 5;
 
-            const ScopedAllocationCounter counter;
-            p.processBlock (buffer, midi);
-            allocations += counter.getCount();
-        }
+                const ScopedRealtimeProbe probe;
+                p.processBlock (buffer, midi);
+                allocations += probe.getAllocations();
+                frees += probe.getFrees();
+                locks += probe.getLocks();
+            }
+        });
 
-        EXPECT_EQ (allocations, 0) << channels << " channels";
-        EXPECT_GT (p.getTransferCurves().getNumTableBuilds(), 100);
+        audio.join();
+
+        SCOPED_TRACE (channels);
+        EXPECT_GT (firstBlockAllocations, 0);
+        EXPECT_EQ (blocks, maximumBlockSize);
+        EXPECT_EQ (allocations, 0);
+        EXPECT_EQ (frees, 0);
+        EXPECT_EQ (locks, 0);
+        EXPECT_GT (p.getTransferCurves().getNumTableBuilds(), 4000);
+        EXPECT_TRUE (std::isfinite (p.envelopeLevel.load()));
     }
 }

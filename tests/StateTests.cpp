@@ -128,6 +128,46 @@ TEST (State, UnreadableBlocksAreIgnored)
     EXPECT_EQ (value (p, "gain"), 0.0f);
 }
 
+TEST (State, TextThatIsNotUtf8IsIgnoredAndEveryValidSequenceIsKept)
+{
+    // Overlong two and three bytes, a surrogate, past U+10FFFF, a stray continuation byte.
+    for (const std::string bad : { "\xc0\xb2", "\xe0\x80\xb2", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\x80" })
+    {
+        CompressorAudioProcessor p;
+        restore (p, stateBlock (paramsXml ("<PARAM" + bad + " id=\"gain\" value=\"5.0\"/>")));
+        EXPECT_EQ (value (p, "gain"), 0.0f);
+    }
+
+    // Two, three and four bytes at their smallest and largest.
+    const std::string valid = "\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf";
+    CompressorAudioProcessor p;
+    restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"5.0\" note=\"" + valid + "\"/>")));
+    EXPECT_EQ (value (p, "gain"), 5.0f);
+
+    CompressorAudioProcessor reopened;
+    restore (reopened, save (p));
+    EXPECT_EQ (save (reopened), save (p));
+    const auto note = reopened.valueTreeState.state.getChildWithProperty ("id", "gain")["note"].toString();
+    EXPECT_EQ (std::string (note.toRawUTF8()), valid);
+}
+
+TEST (State, AnInstructionFollowedByCharacterDataInsideTheRootMakesTheBlockUnreadable)
+{
+    // JUCE's parser would never return on these.
+    for (const auto* children : { "<?note?>text",
+                                  "<PARAM id=\"gain\" value=\"5.0\"/> <?a?> <!-- b --> <?c?> text" })
+    {
+        CompressorAudioProcessor p;
+        restore (p, stateBlock (paramsXml (children)));
+        EXPECT_EQ (value (p, "gain"), 0.0f) << children;
+    }
+
+    // Followed by an element, it is skipped.
+    CompressorAudioProcessor p;
+    restore (p, stateBlock (paramsXml ("<?note?> <!-- c --> <PARAM id=\"gain\" value=\"5.0\"/>")));
+    EXPECT_EQ (value (p, "gain"), 5.0f);
+}
+
 TEST (State, LengthLongerThanTheBlockIsCutToTheBlock)
 {
     CompressorAudioProcessor p;

@@ -9,27 +9,79 @@
 
 using namespace testing_support;
 
+namespace
+{
+    /** Calls processBlock on a thread of its own, block after block, until it is destroyed. */
+    class AudioThread
+    {
+    public:
+        explicit AudioThread (CompressorAudioProcessor& p)
+            : thread ([this, &p] { run (p); })
+        {
+        }
+
+        ~AudioThread()
+        {
+            running = false;
+            thread.join();
+        }
+
+        int getBlocks() const         { return blocks.load(); }
+        bool allOutputFinite() const  { return finite.load(); }
+
+    private:
+        void run (CompressorAudioProcessor& p)
+        {
+            juce::AudioBuffer<float> buffer (2, 256);
+            juce::MidiBuffer midi;
+            const auto signal = musicLike (256, 11);
+
+            while (running.load())
+            {
+                for (int c = 0; c < 2; ++c)
+                    buffer.copyFrom (c, 0, signal.data(), 256);
+
+                p.processBlock (buffer, midi);
+
+                for (int c = 0; c < 2; ++c)
+                    for (int i = 0; i < 256; ++i)
+                        if (! std::isfinite (buffer.getSample (c, i)))
+                            finite = false;
+
+                blocks.fetch_add (1);
+            }
+        }
+
+        std::atomic<bool> running { true }, finite { true };
+        std::atomic<int> blocks { 0 };
+        std::thread thread;
+    };
+
+    void setParameter (CompressorAudioProcessor& p, const char* id, float plain)
+    {
+        auto* parameter = p.valueTreeState.getParameter (id);
+        parameter->beginChangeGesture();
+        parameter->setValueNotifyingHost (parameter->convertTo0to1 (plain));
+        parameter->endChangeGesture();
+    }
+
+    float parameter (CompressorAudioProcessor& p, const char* id)
+    {
+        return p.valueTreeState.getRawParameterValue (id)->load();
+    }
+
+    /** Runs the message loop until the thread has finished its work. */
+    void runMessageLoopUntil (const std::atomic<bool>& done)
+    {
+        while (! done.load())
+            runMessageLoopFor (5);
+    }
+}
+
 TEST_F (EditorFixture, ThreadsOpenAndCloseTheEditorWhileAudioRuns)
 {
     prepare (processor, 2, 256);
-    std::atomic<bool> running { true };
-    std::atomic<int> blocks { 0 };
-
-    std::thread audio ([&]
-    {
-        juce::AudioBuffer<float> buffer (2, 256);
-        juce::MidiBuffer midi;
-        const auto signal = musicLike (256, 11);
-
-        while (running.load())
-        {
-            for (int c = 0; c < 2; ++c)
-                buffer.copyFrom (c, 0, signal.data(), 256);
-
-            processor.processBlock (buffer, midi);
-            blocks.fetch_add (1);
-        }
-    });
+    const AudioThread audio (processor);
 
     for (int i = 0; i < 12; ++i)
     {
@@ -43,9 +95,120 @@ TEST_F (EditorFixture, ThreadsOpenAndCloseTheEditorWhileAudioRuns)
         editor->paint (g);
     }
 
-    running = false;
-    audio.join();
-
-    EXPECT_GT (blocks.load(), 12);
+    EXPECT_GT (audio.getBlocks(), 12);
+    EXPECT_TRUE (audio.allOutputFinite());
     EXPECT_TRUE (std::isfinite (processor.envelopeLevel.load()));
+}
+
+TEST_F (EditorFixture, ThreadsHostChangesParametersWhileAudioRunsAndTheEditorFollows)
+{
+    prepare (processor, 2, 256);
+    auto editor = openEditor();
+    runMessageLoopFor (50);
+
+    const AudioThread audio (processor);
+    std::atomic<bool> done { false };
+
+    // Ceiling and Threshold stay at least 3 dB apart, so the editor never moves one of them back.
+    std::thread host ([&]
+    {
+        for (int i = 0; i < 300; ++i)
+        {
+            setParameter (processor, "topValue", -6.0f - (float) (i % 4));
+            setParameter (processor, "midValue", -20.0f - (float) (i % 16));
+            setParameter (processor, "lowValue", (float) (i % 7));
+            setParameter (processor, "gain", (float) (i % 25) - 12.0f);
+            setParameter (processor, "curveMode", (float) (i % 3));
+            setParameter (processor, "backColor", (float) (i % 6));
+        }
+
+        setParameter (processor, "topValue", -7.5f);
+        setParameter (processor, "midValue", -21.25f);
+        setParameter (processor, "lowValue", 2.5f);
+        setParameter (processor, "gain", -4.5f);
+        setParameter (processor, "curveMode", 0.0f);
+        setParameter (processor, "backColor", 4.0f);
+        done = true;
+    });
+
+    runMessageLoopUntil (done);
+    host.join();
+    runMessageLoopFor (100);
+
+    EXPECT_EQ (editor->ceilingSlider.getValue(), -7.5);
+    EXPECT_EQ (editor->thresholdSlider.getValue(), -21.25);
+    EXPECT_EQ (editor->curveModeSelector.getSelectedId(), 1);
+    EXPECT_EQ (editor->backgroundSelector.getSelectedId(), 5);
+    EXPECT_EQ (processor.topDb.load(), -7.5f);
+    EXPECT_EQ (processor.midDb.load(), -21.25f);
+    EXPECT_EQ (processor.lowDb.load(), 2.5f);
+    EXPECT_EQ (processor.gainDb.load(), -4.5f);
+    EXPECT_EQ (processor.curveModeId.load(), 1);
+    EXPECT_EQ (processor.backColorId.load(), 5);
+    EXPECT_EQ (parameter (processor, "topValue"), -7.5f);
+
+    EXPECT_GT (audio.getBlocks(), 0);
+    EXPECT_TRUE (audio.allOutputFinite());
+}
+
+TEST_F (EditorFixture, ThreadsSaveAndRestoreTheStateWhileAudioRunsAndTheEditorIsOpen)
+{
+    // Two saved settings, each with Ceiling at least 3 dB above Threshold.
+    const auto savedWith = [] (float top, float mid, float low, float gain, float mode)
+    {
+        CompressorAudioProcessor source;
+        setParameter (source, "topValue", top);
+        setParameter (source, "midValue", mid);
+        setParameter (source, "lowValue", low);
+        setParameter (source, "gain", gain);
+        setParameter (source, "curveMode", mode);
+        juce::MemoryBlock block;
+        source.getStateInformation (block);
+        return block;
+    };
+
+    const juce::MemoryBlock blocks[] = { savedWith (-4.0f, -30.0f, 5.0f, 9.5f, 0.0f),
+                                         savedWith (-15.25f, -18.5f, 1.0f, -3.0f, 2.0f) };
+
+    prepare (processor, 2, 256);
+    auto editor = openEditor();
+    runMessageLoopFor (50);
+
+    const AudioThread audio (processor);
+    std::atomic<bool> done { false };
+    std::atomic<int> mismatches { 0 };
+
+    std::thread state ([&]
+    {
+        for (int i = 0; i < 201; ++i)
+        {
+            const auto& block = blocks[i % 2];
+            processor.setStateInformation (block.getData(), (int) block.getSize());
+
+            juce::MemoryBlock saved;
+            processor.getStateInformation (saved);
+
+            if (saved != block)
+                mismatches.fetch_add (1);
+        }
+
+        done = true;
+    });
+
+    runMessageLoopUntil (done);
+    state.join();
+    runMessageLoopFor (100);
+
+    EXPECT_EQ (mismatches.load(), 0);
+
+    // The last restore was the first block; the open editor has brought the working copies to it.
+    EXPECT_EQ (editor->ceilingSlider.getValue(), -4.0);
+    EXPECT_EQ (processor.topDb.load(), -4.0f);
+    EXPECT_EQ (processor.midDb.load(), -30.0f);
+    EXPECT_EQ (processor.lowDb.load(), 5.0f);
+    EXPECT_EQ (processor.gainDb.load(), 9.5f);
+    EXPECT_EQ (processor.curveModeId.load(), 1);
+
+    EXPECT_GT (audio.getBlocks(), 0);
+    EXPECT_TRUE (audio.allOutputFinite());
 }
