@@ -14,12 +14,13 @@ namespace host_bench
         const char* meaning; // how the value reads, for the printed list of settings
     };
 
-    enum class Role { compressor, floor, peer };
+    // A candidate is another build of a plug-in, named on the command line, set beside the compressor.
+    enum class Role { compressor, floor, peer, candidate };
 
     /** One plug-in the benchmark loads, with the settings it gets. */
     struct Contender
     {
-        const char* name;
+        juce::String name;
         const char* formatName;  // "VST3" or "LV2"
         juce::String identifier; // the VST3 bundle's path or the LV2 URI
         Role role;

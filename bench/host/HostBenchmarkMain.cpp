@@ -27,10 +27,11 @@ namespace
     struct Options
     {
         double seconds = 60.0;
-        int passes = 5;
+        int passes = 9;
         double warmUpSeconds = 5.0;
         std::vector<int> blockSizes { 1, 32, 64, 512, 4096 };
-        juce::StringArray only; // parts of names; when given, just the plug-ins whose name holds one
+        std::vector<Contender> candidates;
+        juce::StringArray only; // when given, just the plug-ins whose "name (format)" holds one of these
         bool listParameters = false;
     };
 
@@ -39,7 +40,6 @@ namespace
         const Contender* contender;
         std::unique_ptr<juce::AudioPluginInstance> plugin;
         std::vector<double> seconds;
-        OutputCheck output;
     };
 
     /** Whether the settings reach the plug-in: the first seconds of the signal come out differently
@@ -78,7 +78,7 @@ namespace
 
             if (plugin == nullptr)
             {
-                std::fprintf (stderr, "%s (%s) did not load: %s\n", contender.name, contender.formatName, error.toRawUTF8());
+                std::fprintf (stderr, "%s (%s) did not load: %s\n", contender.name.toRawUTF8(), contender.formatName, error.toRawUTF8());
 
                 if (contender.role != Role::peer)
                     return false;
@@ -94,14 +94,14 @@ namespace
 
             if (! applySettings (*plugin, contender.settings, settings, error))
             {
-                std::fprintf (stderr, "%s (%s): %s; it lists:\n  %s\n", contender.name, contender.formatName, error.toRawUTF8(),
+                std::fprintf (stderr, "%s (%s): %s; it lists:\n  %s\n", contender.name.toRawUTF8(), contender.formatName, error.toRawUTF8(),
                               describeParameters (*plugin).joinIntoString ("\n  ").toRawUTF8());
                 return false;
             }
 
-            if (contender.role != Role::peer && ! isLoadedFromBuild (contender, error))
+            if ((contender.role == Role::compressor || contender.role == Role::floor) && ! isLoadedFromBuild (contender, error))
             {
-                std::fprintf (stderr, "%s (%s) is not the build's: %s\n", contender.name, contender.formatName, error.toRawUTF8());
+                std::fprintf (stderr, "%s (%s) is not the build's: %s\n", contender.name.toRawUTF8(), contender.formatName, error.toRawUTF8());
                 return false;
             }
 
@@ -112,10 +112,10 @@ namespace
                 else if (! settingsTakeEffect (host, contender, *plugin, timing, blockSize))
                     settings.add ("SETTINGS NOT TAKEN: the output is that of its defaults");
 
-                std::printf ("  %s (%s): %s\n", contender.name, contender.formatName, settings.joinIntoString ("; ").toRawUTF8());
+                std::printf ("  %s (%s): %s\n", contender.name.toRawUTF8(), contender.formatName, settings.joinIntoString ("; ").toRawUTF8());
             }
 
-            entries.push_back ({ &contender, std::move (plugin), {}, {} });
+            entries.push_back ({ &contender, std::move (plugin), {} });
         }
 
         return true;
@@ -125,30 +125,30 @@ namespace
     {
         const auto frames = numFrames / blockSize * blockSize;
         const auto warmUpFrames = std::min (frames, (int) (options.warmUpSeconds * sampleRate) / blockSize * blockSize);
+
+        std::vector<Turn> turns;
+
         for (auto& entry : entries)
-        {
-            timing.refill (*entry.plugin);
-            timing.process (*entry.plugin, blockSize, warmUpFrames);
-        }
+            turns.push_back ({ entry.plugin.get() });
 
-        // Pass by pass across the plug-ins, so that a busy spell on the machine falls on all of them.
+        timing.runPass (turns, blockSize, warmUpFrames);
+
         for (int pass = 0; pass < options.passes; ++pass)
-            for (auto& entry : entries)
-            {
-                timing.refill (*entry.plugin);
-                entry.seconds.push_back (timing.process (*entry.plugin, blockSize, frames));
+        {
+            timing.runPass (turns, blockSize, frames);
 
-                if (pass == options.passes - 1)
-                    entry.output = timing.checkOutput();
-            }
+            for (size_t i = 0; i < entries.size(); ++i)
+                entries[i].seconds.push_back (turns[i].seconds);
+        }
 
         std::vector<Row> rows;
 
-        for (auto& entry : entries)
+        for (size_t i = 0; i < entries.size(); ++i)
         {
-            std::sort (entry.seconds.begin(), entry.seconds.end());
-            rows.push_back ({ entry.contender, blockSize, entry.seconds[entry.seconds.size() / 2] * 1e9 / frames,
-                              entry.seconds.front() * 1e9 / frames, entry.output });
+            auto& seconds = entries[i].seconds;
+            std::sort (seconds.begin(), seconds.end());
+            rows.push_back ({ entries[i].contender, blockSize, seconds[seconds.size() / 2] * 1e9 / frames, seconds.front() * 1e9 / frames,
+                              turns[i].getOutputCheck() });
         }
 
         return rows;
@@ -159,8 +159,10 @@ namespace
         if (only.isEmpty())
             return true;
 
+        const auto label = contender.name + " (" + contender.formatName + ")";
+
         for (const auto& part : only)
-            if (juce::String (contender.name).contains (part))
+            if (label.contains (part))
                 return true;
 
         return false;
@@ -172,7 +174,7 @@ namespace
         {
             juce::String error;
             const auto plugin = host.load (contender, sampleRate, 512, error);
-            std::printf ("%s (%s, %s):\n  %s\n", contender.name, contender.formatName, contender.identifier.toRawUTF8(),
+            std::printf ("%s (%s, %s):\n  %s\n", contender.name.toRawUTF8(), contender.formatName, contender.identifier.toRawUTF8(),
                          plugin != nullptr ? describeParameters (*plugin).joinIntoString ("\n  ").toRawUTF8() : error.toRawUTF8());
         }
 
@@ -189,20 +191,22 @@ namespace
             if (isChosen (contender, options.only))
                 contenders.push_back (contender);
 
+        contenders.insert (contenders.end(), options.candidates.begin(), options.candidates.end());
+
         PluginHost host;
 
         if (options.listParameters)
             return listParameters (host, contenders);
 
         std::printf ("Hosted through JUCE's AudioPluginFormatManager: %.2f s stereo test signal at 48 kHz, processed in place;\n"
-                     "median (and fastest) of %d passes after %.1f s of warm-up, taken in turn across the plug-ins;\n"
+                     "median (and fastest) of %d passes after %.1f s of warm-up, the plug-ins taking turns second by second;\n"
                      "ns per stereo frame; x realtime = audio seconds / processing seconds; x ours = ns / the compressor's ns\n"
                      "in the same format; over floor = ns - the pass-through floor's ns in the same format;\n"
                      "out/in dB = output level against input level over the last pass (the floor must show 0.00, unchanged).\n\n"
                      "Settings, as each plug-in reads them back:\n",
                      numFrames / sampleRate, options.passes, options.warmUpSeconds);
 
-        PassTiming timing (signal, numFrames, 3); // a side-chain input makes a third channel
+        PassTiming timing (signal);
         std::vector<Row> rows;
         std::vector<Entry> entries;
 
@@ -249,6 +253,17 @@ namespace
                 for (const auto& size : juce::StringArray::fromTokens (value(), ",", {}))
                     options.blockSizes.push_back (size.getIntValue());
             }
+            else if (has ("--vst3"))
+            {
+                const auto given = value();
+
+                if (! given.contains ("="))
+                    return false;
+
+                options.candidates.push_back ({ given.upToFirstOccurrenceOf ("=", false, false), "VST3",
+                                                given.fromFirstOccurrenceOf ("=", false, false), Role::candidate, {},
+                                                "its defaults" });
+            }
             else if (has ("--only"))
                 options.only = juce::StringArray::fromTokens (value(), ",", {});
             else if (has ("--list"))
@@ -268,9 +283,10 @@ int main (int argc, char** argv)
 
     if (! parse (argc, argv, options))
     {
-        std::fprintf (stderr, "usage: %s [--seconds S (60)] [--passes N (5)] [--warm-up S (5)] [--blocks 1,32,64,512,4096]\n"
-                              "          [--only NAME,...] [--list]\n"
-                              "  --only  just the plug-ins whose name holds one of the parts, e.g. Selvandrine,floor\n"
+        std::fprintf (stderr, "usage: %s [--seconds S (60)] [--passes N (9)] [--warm-up S (5)] [--blocks 1,32,64,512,4096]\n"
+                              "          [--only NAME,...] [--vst3 NAME=BUNDLE]... [--list]\n"
+                              "  --only  just the plug-ins whose \"name (format)\" holds one of the parts, e.g. \"Selvandrine,floor (LV2)\"\n"
+                              "  --vst3  also time this VST3 bundle under the name, e.g. another build of the compressor\n"
                               "  --list  print the controls each plug-in offers, as the host names them, and stop\n",
                       argv[0]);
         return 2;

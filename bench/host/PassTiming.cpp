@@ -6,75 +6,97 @@
 
 namespace host_bench
 {
-    PassTiming::PassTiming (const juce::AudioBuffer<float>& signalToUse, int framesPerPass, int maxChannels)
-        : signal (signalToUse), numFrames (framesPerPass), work (juce::jmax (2, maxChannels), framesPerPass)
+    namespace
     {
-    }
+        constexpr int segmentFrames = 12 * 4096;
+        constexpr int maxChannels = 3; // a side-chain input makes a third
 
-    void PassTiming::refill (const juce::AudioPluginInstance& plugin)
-    {
-        const auto numChannels = juce::jmax (plugin.getTotalNumInputChannels(), plugin.getTotalNumOutputChannels());
-        workChannels = juce::jlimit (2, work.getNumChannels(), numChannels);
-
-        for (int channel = 0; channel < workChannels; ++channel)
+        int getNumChannels (const juce::AudioPluginInstance& plugin)
         {
-            if (channel < 2)
-                work.copyFrom (channel, 0, signal, channel, 0, numFrames);
-            else
-                work.clear (channel, 0, numFrames);
-        }
-    }
-
-    double PassTiming::process (juce::AudioPluginInstance& plugin, int blockSize, int framesToProcess)
-    {
-        using Clock = std::chrono::steady_clock;
-
-        juce::MidiBuffer midi;
-        auto* const* channels = work.getArrayOfWritePointers();
-        const auto start = Clock::now();
-
-        for (int offset = 0; offset < framesToProcess; offset += blockSize)
-        {
-            // Refers to this stretch of the working buffer; nothing is copied or allocated.
-            juce::AudioBuffer<float> block (channels, workChannels, offset, blockSize);
-            plugin.processBlock (block, midi);
-            midi.clear();
+            return juce::jlimit (2, maxChannels, juce::jmax (plugin.getTotalNumInputChannels(), plugin.getTotalNumOutputChannels()));
         }
 
-        return std::chrono::duration<double> (Clock::now() - start).count();
-    }
-
-    OutputCheck PassTiming::checkOutput() const
-    {
-        double inputEnergy = 0.0, outputEnergy = 0.0;
-        bool changed = false;
-
-        for (int channel = 0; channel < 2; ++channel)
+        void process (juce::AudioPluginInstance& plugin, juce::AudioBuffer<float>& audio, int channels, int blockSize, int numFrames)
         {
-            const auto* in = signal.getReadPointer (channel);
-            const auto* out = work.getReadPointer (channel);
-            changed = changed || std::memcmp (in, out, sizeof (float) * (size_t) numFrames) != 0;
+            juce::MidiBuffer midi;
+            auto* const* pointers = audio.getArrayOfWritePointers();
 
-            for (int i = 0; i < numFrames; ++i)
+            for (int offset = 0; offset < numFrames; offset += blockSize)
             {
-                inputEnergy += (double) in[i] * in[i];
-                outputEnergy += (double) out[i] * out[i];
+                // Refers to this stretch of the buffer; nothing is copied or allocated.
+                juce::AudioBuffer<float> block (pointers, channels, offset, blockSize);
+                plugin.processBlock (block, midi);
+                midi.clear();
             }
         }
+    }
 
+    OutputCheck Turn::getOutputCheck() const
+    {
         return { 10.0 * std::log10 (outputEnergy / inputEnergy), changed };
     }
 
-    juce::AudioBuffer<float> PassTiming::processCopy (juce::AudioPluginInstance& plugin, int blockSize, int framesToProcess)
+    PassTiming::PassTiming (const juce::AudioBuffer<float>& signalToUse)
+        : signal (signalToUse), segment (maxChannels, segmentFrames)
     {
-        refill (plugin);
-        process (plugin, blockSize, framesToProcess);
+    }
 
-        juce::AudioBuffer<float> output (2, framesToProcess);
+    void PassTiming::fill (juce::AudioBuffer<float>& destination, int channels, int offset, int numFrames) const
+    {
+        for (int channel = 0; channel < channels; ++channel)
+        {
+            if (channel < 2)
+                destination.copyFrom (channel, 0, signal, channel, offset, numFrames);
+            else
+                destination.clear (channel, 0, numFrames);
+        }
+    }
 
-        for (int channel = 0; channel < 2; ++channel)
-            output.copyFrom (channel, 0, work, channel, 0, framesToProcess);
+    void PassTiming::runPass (std::vector<Turn>& turns, int blockSize, int numFrames)
+    {
+        using Clock = std::chrono::steady_clock;
 
-        return output;
+        for (auto& turn : turns)
+            turn = { turn.plugin };
+
+        const auto stride = segmentFrames / blockSize * blockSize;
+
+        for (int offset = 0; offset < numFrames; offset += stride)
+        {
+            const auto frames = juce::jmin (stride, numFrames - offset);
+
+            for (auto& turn : turns)
+            {
+                const auto channels = getNumChannels (*turn.plugin);
+                fill (segment, channels, offset, frames);
+
+                const auto start = Clock::now();
+                process (*turn.plugin, segment, channels, blockSize, frames);
+                turn.seconds += std::chrono::duration<double> (Clock::now() - start).count();
+
+                for (int channel = 0; channel < 2; ++channel)
+                {
+                    const auto* in = signal.getReadPointer (channel, offset);
+                    const auto* out = segment.getReadPointer (channel);
+                    turn.changed = turn.changed || std::memcmp (in, out, sizeof (float) * (size_t) frames) != 0;
+
+                    for (int i = 0; i < frames; ++i)
+                    {
+                        turn.inputEnergy += (double) in[i] * in[i];
+                        turn.outputEnergy += (double) out[i] * out[i];
+                    }
+                }
+            }
+        }
+    }
+
+    juce::AudioBuffer<float> PassTiming::processCopy (juce::AudioPluginInstance& plugin, int blockSize, int numFrames) const
+    {
+        const auto channels = getNumChannels (plugin);
+        juce::AudioBuffer<float> audio (channels, numFrames);
+        fill (audio, channels, 0, numFrames);
+        process (plugin, audio, channels, blockSize, numFrames);
+        audio.setSize (2, numFrames, true);
+        return audio;
     }
 }

@@ -2,6 +2,8 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <vector>
+
 namespace host_bench
 {
     /** What a pass did to the signal: its level change and whether any bit changed. */
@@ -11,31 +13,39 @@ namespace host_bench
         bool changed = false;
     };
 
+    /** One plug-in's share of a pass: its processing time and what it made of the signal. */
+    struct Turn
+    {
+        juce::AudioPluginInstance* plugin;
+        double seconds = 0.0;
+        double inputEnergy = 0.0, outputEnergy = 0.0;
+        bool changed = false;
+
+        OutputCheck getOutputCheck() const;
+    };
+
     /**
-        Runs hosted plug-ins over the stereo test signal in place, block by block, as a host's audio
-        callback would. Channels past the two of the signal (a side-chain input) get silence.
+        Runs hosted plug-ins over the stereo test signal as a host's audio callback would: in place,
+        block by block. A pass goes through the signal a segment of about a second at a time, and
+        every plug-in processes each segment in turn, so that a busy spell on a shared machine falls
+        on all of them alike. Channels past the two of the signal (a side-chain input) get silence.
     */
     class PassTiming
     {
     public:
-        PassTiming (const juce::AudioBuffer<float>& signal, int numFrames, int maxChannels);
+        explicit PassTiming (const juce::AudioBuffer<float>& signal);
 
-        /** Puts the signal back into the working buffer, on as many channels as the plug-in has. */
-        void refill (const juce::AudioPluginInstance&);
+        /** One pass over the first numFrames of the signal (a multiple of the block size); the turns'
+            times and checks start again from nothing. */
+        void runPass (std::vector<Turn>&, int blockSize, int numFrames);
 
-        /** Processes the first numFrames of the working buffer in blocks; returns the seconds taken. */
-        double process (juce::AudioPluginInstance&, int blockSize, int numFrames);
-
-        /** Compares the two signal channels of the working buffer with the signal. */
-        OutputCheck checkOutput() const;
-
-        /** The plug-in's output for the first numFrames of the signal. */
-        juce::AudioBuffer<float> processCopy (juce::AudioPluginInstance&, int blockSize, int numFrames);
+        /** The plug-in's output for the first numFrames of the signal, in one stretch. */
+        juce::AudioBuffer<float> processCopy (juce::AudioPluginInstance&, int blockSize, int numFrames) const;
 
     private:
+        void fill (juce::AudioBuffer<float>& destination, int channels, int offset, int numFrames) const;
+
         const juce::AudioBuffer<float>& signal;
-        const int numFrames;
-        juce::AudioBuffer<float> work;
-        int workChannels = 2;
+        juce::AudioBuffer<float> segment;
     };
 }

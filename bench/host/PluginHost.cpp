@@ -92,10 +92,12 @@ namespace host_bench
 
     bool isLoadedFromBuild (const Contender& contender, juce::String& error)
     {
+        // Another build of the same plug-in may be loaded beside it, as a candidate.
         const auto mapped = host_testing::findMappedLibraries (contender.libraryFile);
 
-        if (mapped.size() == 1 && mapped[0].startsWith (contender.builtBundle + "/"))
-            return true;
+        for (const auto& path : mapped)
+            if (path.startsWith (contender.builtBundle + "/"))
+                return true;
 
         error = contender.libraryFile + " is mapped from: " + mapped.joinIntoString (", ");
         return false;

@@ -39,7 +39,7 @@ namespace host_bench
             const auto* ours = findRow (rows, row.blockSize, Role::compressor, row.contender->formatName);
             const auto* floor = findRow (rows, row.blockSize, Role::floor, row.contender->formatName);
 
-            std::printf ("%6d  %-23s %-6s %9.1f %9.1f %11.1f", row.blockSize, row.contender->name, row.contender->formatName,
+            std::printf ("%6d  %-23s %-6s %9.1f %9.1f %11.1f", row.blockSize, row.contender->name.toRawUTF8(), row.contender->formatName,
                          row.nsPerFrame, row.fastestNsPerFrame, 1e9 / (row.nsPerFrame * sampleRate));
 
             if (ours != nullptr)
@@ -80,12 +80,18 @@ namespace host_bench
                         && (fastestPeer == nullptr || peer.nsPerFrame < fastestPeer->nsPerFrame))
                         fastestPeer = &peer;
 
-                const auto fastest = behaves (row) && (fastestPeer == nullptr || row.nsPerFrame < fastestPeer->nsPerFrame);
+                if (fastestPeer == nullptr)
+                {
+                    std::printf ("  block %4d: no peer measured\n", blockSize);
+                    met = false;
+                    continue;
+                }
+
+                const auto fastest = behaves (row) && row.nsPerFrame < fastestPeer->nsPerFrame;
                 met = met && fastest;
 
                 std::printf ("  block %4d: ours %.1f ns/frame, fastest peer %s %.1f ns/frame: %s\n", blockSize, row.nsPerFrame,
-                             fastestPeer != nullptr ? fastestPeer->contender->name : "(none)",
-                             fastestPeer != nullptr ? fastestPeer->nsPerFrame : 0.0, fastest ? "fastest" : "NOT the fastest");
+                             fastestPeer->contender->name.toRawUTF8(), fastestPeer->nsPerFrame, fastest ? "fastest" : "NOT the fastest");
             }
             else if (blockSize == 1)
             {
