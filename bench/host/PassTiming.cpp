@@ -9,11 +9,10 @@ namespace host_bench
     namespace
     {
         constexpr int segmentFrames = 12 * 4096;
-        constexpr int maxChannels = 3; // a side-chain input makes a third
 
         int getNumChannels (const juce::AudioPluginInstance& plugin)
         {
-            return juce::jlimit (2, maxChannels, juce::jmax (plugin.getTotalNumInputChannels(), plugin.getTotalNumOutputChannels()));
+            return juce::jlimit (2, PassTiming::maxChannels, juce::jmax (plugin.getTotalNumInputChannels(), plugin.getTotalNumOutputChannels()));
         }
 
         void process (juce::AudioPluginInstance& plugin, juce::AudioBuffer<float>& audio, int channels, int blockSize, int numFrames)

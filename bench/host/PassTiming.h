@@ -33,6 +33,9 @@ namespace host_bench
     class PassTiming
     {
     public:
+        /** The most channels a plug-in may have, side-chain inputs included. */
+        static constexpr int maxChannels = 8;
+
         explicit PassTiming (const juce::AudioBuffer<float>& signal);
 
         /** One pass over the first numFrames of the signal (a multiple of the block size); the turns'

@@ -1,6 +1,7 @@
 #include "PluginHost.h"
 
 #include "HostSupport.h"
+#include "PassTiming.h"
 
 namespace host_bench
 {
@@ -52,6 +53,12 @@ namespace host_bench
             || plugin->getBusCount (false) < 1 || plugin->getChannelCountOfBus (false, 0) != 2)
         {
             error = "its main buses do not take and give a stereo signal: " + describeBuses (*plugin);
+            return {};
+        }
+
+        if (juce::jmax (plugin->getTotalNumInputChannels(), plugin->getTotalNumOutputChannels()) > PassTiming::maxChannels)
+        {
+            error = "it has more channels than the benchmark feeds: " + describeBuses (*plugin);
             return {};
         }
 
