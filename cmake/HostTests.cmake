@@ -20,6 +20,7 @@ juce_add_console_app (SelvandrineHostTests PRODUCT_NAME "Selvandrine Host Tests"
 target_sources (SelvandrineHostTests PRIVATE
     tests/host/HostTestMain.cpp
     tests/host/HostedPlugins.cpp
+    tests/host/HostSupport.cpp
     tests/host/HostSignal.cpp
     tests/host/HostedDescriptionTests.cpp
     tests/host/HostedProcessingTests.cpp

@@ -76,39 +76,6 @@ namespace host_testing
         return instance;
     }
 
-    juce::StringArray findMappedLibraries (const juce::String& fileName)
-    {
-        juce::StringArray paths;
-
-        for (const auto& line : juce::StringArray::fromLines (juce::File ("/proc/self/maps").loadFileAsString()))
-        {
-            // The path is the sixth field and may itself hold spaces.
-            const auto slash = line.indexOfChar ('/');
-
-            if (slash >= 0 && line.endsWith ("/" + fileName))
-                paths.addIfNotAlreadyThere (line.substring (slash));
-        }
-
-        return paths;
-    }
-
-    juce::AudioProcessor::BusesLayout makeLayout (const juce::AudioChannelSet& input, const juce::AudioChannelSet& output)
-    {
-        juce::AudioProcessor::BusesLayout layout;
-        layout.inputBuses.add (input);
-        layout.outputBuses.add (output);
-        return layout;
-    }
-
-    juce::AudioProcessorParameter* findParameter (juce::AudioProcessor& processor, const juce::String& name)
-    {
-        for (auto* parameter : processor.getParameters())
-            if (parameter->getName (256) == name)
-                return parameter;
-
-        return nullptr;
-    }
-
     void releaseFormats()
     {
         formats.reset();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <juce_audio_processors/juce_audio_processors.h>
+#include "HostSupport.h"
 
 #include <memory>
 #include <vector>
@@ -16,15 +16,6 @@ namespace host_testing
 
     /** A new instance of the built plug-in, made by the format manager as a host makes one. */
     std::unique_ptr<juce::AudioPluginInstance> createBuiltPlugin (Format, double sampleRate, int blockSize);
-
-    /** The mapped shared objects of this process whose path ends with the name. */
-    juce::StringArray findMappedLibraries (const juce::String& fileName);
-
-    /** A layout with one input bus and one output bus. */
-    juce::AudioProcessor::BusesLayout makeLayout (const juce::AudioChannelSet& input, const juce::AudioChannelSet& output);
-
-    /** The parameter a host lists under the name, or null. */
-    juce::AudioProcessorParameter* findParameter (juce::AudioProcessor&, const juce::String& name);
 
     /** Lets go of the formats, and with them the LV2 world, while JUCE is still up. */
     void releaseFormats();

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs Debian's compressor plug-ins that the host benchmark compares against, builds it in
+# Release and prints its table. Arguments go to the benchmark, e.g. --passes 9 or --list.
+# Run by hand only; CI builds the benchmark but does not run it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-dependencies.sh
+
+peers=(x42-plugins lsp-plugins-lv2 calf-plugins zam-plugins)
+missing=()
+for package in "${peers[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build/host-benchmark -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+cmake --build build/host-benchmark --target SelvandrineHostBenchmark
+
+exec build/host-benchmark/SelvandrineHostBenchmark_artefacts/Release/SelvandrineHostBenchmark "$@"
