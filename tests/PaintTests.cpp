@@ -120,7 +120,9 @@ TEST (CurveSampling, Gives201PointsEndingJustShortOfOneAndMeetsTheWorkedValues)
     for (const auto& p : sampleCurve (1, a, b, 1.0f))
     {
         if (p.x <= b)
+        {
             EXPECT_EQ (p.y, p.x);
+        }
     }
 }
 
