@@ -1,0 +1,126 @@
+#include "Decibels.h"
+#include "PluginProcessor.h"
+
+#include <bit>
+#include <cmath>
+
+namespace
+{
+    // A broken upstream plug-in may hand us NaN or infinity; every step takes such a sample as silence.
+    inline float finiteOrZero (float x) noexcept
+    {
+        return (std::bit_cast<std::uint32_t> (x) & 0x7f800000u) == 0x7f800000u ? 0.0f : x;
+    }
+
+    inline float followLevel (float level, float magnitude) noexcept
+    {
+        return magnitude > level ? magnitude : level + (level - magnitude) * -0.001f;
+    }
+}
+
+void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    blockProcessed.store (true, std::memory_order_relaxed);
+    freezeHistory.store (false, std::memory_order_relaxed);
+
+    const juce::ScopedNoDenormals noDenormals;
+
+    const auto numSamples = buffer.getNumSamples();
+    const auto numBufferChannels = buffer.getNumChannels();
+    const auto numInputs = juce::jmin (getTotalNumInputChannels(), numBufferChannels);
+    const auto numOutputs = juce::jmin (getTotalNumOutputChannels(), numBufferChannels);
+
+    for (auto channel = numInputs; channel < numOutputs; ++channel)
+        buffer.clear (channel, 0, numSamples);
+
+    curves.update (topDb.load(), midDb.load(), lowDb.load(), curveTable);
+
+    if (numInputs == 0)
+        return;
+
+    const auto* table = curveTable.data();
+
+    // The detector runs on locals and publishes its levels once per block: the values the
+    // editor can see are the same, without an atomic store per sample.
+    auto envelope = envelopeLevel.load();
+    auto inputFollower = inputLevel.load();
+    auto outputFollower = outputLevel.load();
+    auto previous = lastSample;
+    auto peak = cyclePeak;
+    auto length = cycleLength;
+
+    for (int channel = 0; channel < numInputs; ++channel)
+    {
+        auto* data = buffer.getWritePointer (channel);
+
+        for (int j = 0; j < numSamples; ++j)
+        {
+            const auto x = finiteOrZero (data[j]);
+            const auto sign = x < 0.0f ? -1.0f : 1.0f;
+            const auto magnitude = x * sign;
+
+            if (x >= 0.0f && previous < 0.0f)
+            {
+                // Upward crossing: the half-cycle runs up to and including the first negative sample.
+                peak = 0.0f;
+                length = numSamples - j;
+
+                for (int l = 0; l < numSamples - j; ++l)
+                {
+                    const auto w = finiteOrZero (data[j + l]);
+                    const auto wMagnitude = w < 0.0f ? -w : w;
+                    peak = wMagnitude > peak ? wMagnitude : peak;
+
+                    if (w < 0.0f)
+                    {
+                        length = l + 1;
+                        break;
+                    }
+                }
+            }
+
+            previous = x;
+
+            if (length > 0)
+            {
+                if (peak > envelope)
+                {
+                    const auto attacked = envelope + (peak - envelope) / (float) length;
+                    envelope = attacked > peak ? peak : attacked;
+                }
+                else
+                {
+                    envelope = envelope + (peak - envelope) * 3e-5f;
+                }
+            }
+
+            inputFollower = followLevel (inputFollower, magnitude);
+
+            if (envelope == 0.0f)
+                envelope = 1e-20f;
+
+            const auto target = curves.map (curveModeId.load (std::memory_order_relaxed), envelope, table);
+            auto shaped = (x * target) / envelope;
+            shaped = shaped > 1.5f ? 1.5f : (shaped < -1.5f ? -1.5f : shaped);
+
+            outputFollower = followLevel (outputFollower, sign * shaped);
+
+            const auto gain = gainDb.load();
+
+            if (std::bit_cast<std::uint32_t> (gain) != convertedGainDbBits)
+            {
+                convertedGainDbBits = std::bit_cast<std::uint32_t> (gain);
+                convertedGain = selvandrine::decibelsToGain (gain);
+            }
+
+            data[j] = shaped * convertedGain;
+        }
+    }
+
+    lastSample = previous;
+    cyclePeak = peak;
+    cycleLength = length;
+    envelopeLevel.store (envelope);
+    inputLevel.store (inputFollower);
+    outputLevel.store (outputFollower);
+}
