@@ -20,18 +20,11 @@ namespace selvandrine
         return c;
     }
 
-    void TransferCurves::update (float topDb, float midDb, float lowDb, std::vector<CurvePoint>& table)
+    void TransferCurves::updateFromControls (float topDb, float midDb, float lowDb, std::vector<CurvePoint>& table)
     {
-        const auto top = std::bit_cast<std::uint32_t> (topDb);
-        const auto mid = std::bit_cast<std::uint32_t> (midDb);
-        const auto low = std::bit_cast<std::uint32_t> (lowDb);
-
-        if (gainsValid && caching && ! table.empty() && top == topBits && mid == midBits && low == lowBits)
-            return;
-
-        topBits = top;
-        midBits = mid;
-        lowBits = low;
+        topBits = std::bit_cast<std::uint32_t> (topDb);
+        midBits = std::bit_cast<std::uint32_t> (midDb);
+        lowBits = std::bit_cast<std::uint32_t> (lowDb);
         gainsValid = true;
 
         const auto T = decibelsToGain (topDb);

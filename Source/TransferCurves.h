@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -39,7 +40,15 @@ namespace selvandrine
         static constexpr int tableSize = 10000;
 
         /** Brings gains, constants and the Bezier table up to date with the controls (decibels). */
-        void update (float topDb, float midDb, float lowDb, std::vector<CurvePoint>& table);
+        void update (float topDb, float midDb, float lowDb, std::vector<CurvePoint>& table)
+        {
+            // Inline, because in nearly every block no control has changed.
+            if (gainsValid && caching && ! table.empty() && std::bit_cast<std::uint32_t> (topDb) == topBits
+                && std::bit_cast<std::uint32_t> (midDb) == midBits && std::bit_cast<std::uint32_t> (lowDb) == lowBits)
+                return;
+
+            updateFromControls (topDb, midDb, lowDb, table);
+        }
 
         /** The output level for envelope level e (> 0) along the curve with the given 1-based id;
             `table` is the one that the last update wrote. */
@@ -98,6 +107,7 @@ namespace selvandrine
         void setCaching (bool shouldCache) noexcept { caching = shouldCache; }
 
     private:
+        void updateFromControls (float topDb, float midDb, float lowDb, std::vector<CurvePoint>& table);
         void rebuildTable (std::vector<CurvePoint>& table);
 
         CurveConstants c;
