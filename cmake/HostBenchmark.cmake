@@ -28,22 +28,7 @@ juce_add_plugin (SelvandrinePassThrough
 
 target_sources (SelvandrinePassThrough PRIVATE bench/floor/PassThroughProcessor.cpp)
 
-# The compressor's settings, its identity aside.
-target_compile_definitions (SelvandrinePassThrough
-    PUBLIC
-        JucePlugin_LV2URI="${PASSTHROUGH_LV2_URI}"
-        JUCE_WEB_BROWSER=0
-        JUCE_USE_CURL=1
-        JUCE_VST3_CAN_REPLACE_VST2=0
-        JUCE_DISPLAY_SPLASH_SCREEN=0)
-target_compile_options (SelvandrinePassThrough PRIVATE -ffp-contract=off -fno-fast-math)
-target_link_libraries (SelvandrinePassThrough
-    PRIVATE
-        juce::juce_audio_utils
-        selvandrine_system_libraries
-    PUBLIC
-        juce::juce_recommended_config_flags
-        juce::juce_recommended_warning_flags)
+selvandrine_plugin_settings (SelvandrinePassThrough "${PASSTHROUGH_LV2_URI}")
 
 # A host has its own JUCE with the hosting formats on, as the host tests do.
 juce_add_console_app (SelvandrineHostBenchmark PRODUCT_NAME "Selvandrine Host Benchmark")

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs everything the build and the tests need on Debian 12. Safe to run again.
+# Installs everything the build and the tests need on Debian 12, and any further packages named
+# as arguments. Safe to run again.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
     libgtk-3-dev ladspa-sdk lv2-dev lilv-utils
     googletest libgtest-dev clang libclang-rt-14-dev
     xvfb xauth fonts-dejavu-core x11-utils xdotool imagemagick
+    "$@"
 )
 
 missing=()

@@ -5,20 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-dependencies.sh
-
-peers=(x42-plugins lsp-plugins-lv2 calf-plugins zam-plugins)
-missing=()
-for package in "${peers[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-
-if [ "${#missing[@]}" -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+tools/install-dependencies.sh x42-plugins lsp-plugins-lv2 calf-plugins zam-plugins
 
 cmake -S . -B build/host-benchmark -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 cmake --build build/host-benchmark --target SelvandrineHostBenchmark
