@@ -105,7 +105,7 @@ void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, j
 
             outputFollower = followLevel (outputFollower, sign * shaped);
 
-            const auto gain = gainDb.load();
+            const auto gain = gainDb.load (std::memory_order_relaxed);
 
             if (std::bit_cast<std::uint32_t> (gain) != convertedGainDbBits)
             {
