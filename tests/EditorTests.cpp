@@ -1,25 +1,11 @@
 #include "helpers/EditorFixture.h"
 #include "helpers/MessageLoop.h"
 #include "helpers/ProcessorRun.h"
+#include "helpers/Parameters.h"
 
 #include <gtest/gtest.h>
 
 using namespace testing_support;
-
-namespace
-{
-    float parameter (CompressorAudioProcessor& p, const char* id)
-    {
-        return p.valueTreeState.getRawParameterValue (id)->load();
-    }
-
-    void setParameter (CompressorAudioProcessor& p, const char* id, float plain)
-    {
-        auto* param = p.valueTreeState.getParameter (id);
-        param->setValueNotifyingHost (param->convertTo0to1 (plain));
-    }
-
-}
 
 TEST_F (EditorFixture, OpensOnTheDefaultsWithTheCeilingRaisedThreeDecibelsAboveTheThreshold)
 {

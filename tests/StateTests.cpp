@@ -1,6 +1,7 @@
 #include "helpers/MessageLoop.h"
 #include "helpers/ProcessorRun.h"
 #include "helpers/StateBlocks.h"
+#include "helpers/Parameters.h"
 
 #include <gtest/gtest.h>
 
@@ -30,22 +31,11 @@ namespace
         return { static_cast<const char*> (block.getData()) + 8, block.getSize() - 9 };
     }
 
-    float value (CompressorAudioProcessor& p, const char* id)
-    {
-        return p.valueTreeState.getRawParameterValue (id)->load();
-    }
-
-    void set (CompressorAudioProcessor& p, const char* id, float plain)
-    {
-        auto* parameter = p.valueTreeState.getParameter (id);
-        parameter->setValueNotifyingHost (parameter->convertTo0to1 (plain));
-    }
-
     std::vector<float> allValues (CompressorAudioProcessor& p)
     {
         std::vector<float> values;
         for (auto* id : { "topValue", "midValue", "lowValue", "gain", "curveMode", "backColor" })
-            values.push_back (value (p, id));
+            values.push_back (parameter (p, id));
         return values;
     }
 }
@@ -71,8 +61,8 @@ TEST (State, DefaultBlockIsTheDocumentedTwoHundredSeventyNineBytes)
 TEST (State, ValuesAreWrittenAsTheStoreFormatsThem)
 {
     CompressorAudioProcessor p;
-    set (p, "topValue", -18.5f);
-    set (p, "midValue", -12.34f);
+    setParameter (p, "topValue", -18.5f);
+    setParameter (p, "midValue", -12.34f);
     const auto saved = text (save (p));
 
     EXPECT_NE (saved.find ("<PARAM id=\"topValue\" value=\"-18.5\"/>"), std::string::npos) << saved;
@@ -82,12 +72,12 @@ TEST (State, ValuesAreWrittenAsTheStoreFormatsThem)
 TEST (State, RestoresASavedBlockIntoAFreshInstance)
 {
     CompressorAudioProcessor a, b;
-    set (a, "topValue", -7.25f);
-    set (a, "midValue", -30.0f);
-    set (a, "lowValue", 4.5f);
-    set (a, "gain", 11.99f);
-    set (a, "curveMode", 2.0f);
-    set (a, "backColor", 5.0f);
+    setParameter (a, "topValue", -7.25f);
+    setParameter (a, "midValue", -30.0f);
+    setParameter (a, "lowValue", 4.5f);
+    setParameter (a, "gain", 11.99f);
+    setParameter (a, "curveMode", 2.0f);
+    setParameter (a, "backColor", 5.0f);
 
     const auto block = save (a);
     restore (b, block);
@@ -119,13 +109,13 @@ TEST (State, UnreadableBlocksAreIgnored)
         const auto before = save (p);
         restore (p, cases[i]);
         EXPECT_EQ (save (p), before) << "case " << i;
-        EXPECT_EQ (value (p, "gain"), 0.0f) << "case " << i;
+        EXPECT_EQ (parameter (p, "gain"), 0.0f) << "case " << i;
     }
 
     CompressorAudioProcessor p;
     p.setStateInformation (nullptr, 100);
     p.setStateInformation (valid.getData(), -1);
-    EXPECT_EQ (value (p, "gain"), 0.0f);
+    EXPECT_EQ (parameter (p, "gain"), 0.0f);
 }
 
 TEST (State, TextThatIsNotUtf8IsIgnoredAndEveryValidSequenceIsKept)
@@ -135,14 +125,14 @@ TEST (State, TextThatIsNotUtf8IsIgnoredAndEveryValidSequenceIsKept)
     {
         CompressorAudioProcessor p;
         restore (p, stateBlock (paramsXml ("<PARAM" + bad + " id=\"gain\" value=\"5.0\"/>")));
-        EXPECT_EQ (value (p, "gain"), 0.0f);
+        EXPECT_EQ (parameter (p, "gain"), 0.0f);
     }
 
     // Two, three and four bytes at their smallest and largest.
     const std::string valid = "\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf";
     CompressorAudioProcessor p;
     restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"5.0\" note=\"" + valid + "\"/>")));
-    EXPECT_EQ (value (p, "gain"), 5.0f);
+    EXPECT_EQ (parameter (p, "gain"), 5.0f);
 
     CompressorAudioProcessor reopened;
     restore (reopened, save (p));
@@ -159,20 +149,20 @@ TEST (State, AnInstructionFollowedByCharacterDataInsideTheRootMakesTheBlockUnrea
     {
         CompressorAudioProcessor p;
         restore (p, stateBlock (paramsXml (children)));
-        EXPECT_EQ (value (p, "gain"), 0.0f) << children;
+        EXPECT_EQ (parameter (p, "gain"), 0.0f) << children;
     }
 
     // Followed by an element, it is skipped.
     CompressorAudioProcessor p;
     restore (p, stateBlock (paramsXml ("<?note?> <!-- c --> <PARAM id=\"gain\" value=\"5.0\"/>")));
-    EXPECT_EQ (value (p, "gain"), 5.0f);
+    EXPECT_EQ (parameter (p, "gain"), 5.0f);
 }
 
 TEST (State, LengthLongerThanTheBlockIsCutToTheBlock)
 {
     CompressorAudioProcessor p;
     restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"5.0\"/>"), 100000));
-    EXPECT_EQ (value (p, "gain"), 5.0f);
+    EXPECT_EQ (parameter (p, "gain"), 5.0f);
 }
 
 TEST (State, RootTagInOtherLetterCaseIsAcceptedAndKept)
@@ -180,7 +170,7 @@ TEST (State, RootTagInOtherLetterCaseIsAcceptedAndKept)
     CompressorAudioProcessor p;
     restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"-4.0\"/>", "Parameters")));
 
-    EXPECT_EQ (value (p, "gain"), -4.0f);
+    EXPECT_EQ (parameter (p, "gain"), -4.0f);
     const auto saved = text (save (p));
     EXPECT_EQ (saved.rfind ("<?xml version=\"1.0\" encoding=\"UTF-8\"?> <Parameters>", 0), 0u) << saved;
     EXPECT_EQ (saved.substr (saved.size() - 13), "</Parameters>");
@@ -189,9 +179,9 @@ TEST (State, RootTagInOtherLetterCaseIsAcceptedAndKept)
 TEST (State, ChildrenAreMatchedByExactIdAndTheLaterOfTwoDecides)
 {
     CompressorAudioProcessor p;
-    set (p, "midValue", -20.0f);
-    set (p, "lowValue", 2.0f);
-    set (p, "gain", 3.0f);
+    setParameter (p, "midValue", -20.0f);
+    setParameter (p, "lowValue", 2.0f);
+    setParameter (p, "gain", 3.0f);
 
     restore (p, stateBlock (paramsXml ("<PARAM id=\"TOPVALUE\" value=\"-3.0\"/>"   // other letter case: nothing
                                        "<PARAM id=\"midValue\"/>"                     // no value: the default
@@ -200,11 +190,11 @@ TEST (State, ChildrenAreMatchedByExactIdAndTheLaterOfTwoDecides)
                                        "<EXTRA id=\"backColor\" value=\"3.0\" note=\"kept\"/>"
                                        "<Unknown what=\"kept too\"/>")));
 
-    EXPECT_EQ (value (p, "topValue"), -18.0f);
-    EXPECT_EQ (value (p, "midValue"), -12.0f);
-    EXPECT_EQ (value (p, "gain"), -2.0f);
-    EXPECT_EQ (value (p, "backColor"), 3.0f);
-    EXPECT_EQ (value (p, "lowValue"), 2.0f); // no child: keeps its value
+    EXPECT_EQ (parameter (p, "topValue"), -18.0f);
+    EXPECT_EQ (parameter (p, "midValue"), -12.0f);
+    EXPECT_EQ (parameter (p, "gain"), -2.0f);
+    EXPECT_EQ (parameter (p, "backColor"), 3.0f);
+    EXPECT_EQ (parameter (p, "lowValue"), 2.0f); // no child: keeps its value
 
     const auto saved = text (save (p));
     EXPECT_NE (saved.find ("<EXTRA id=\"backColor\" value=\"3.0\" note=\"kept\"/>"), std::string::npos) << saved;
@@ -215,9 +205,9 @@ TEST (State, ChildrenAreMatchedByExactIdAndTheLaterOfTwoDecides)
 TEST (State, AParameterMissingFromARestoredBlockKeepsItsValueThroughTheNextSave)
 {
     CompressorAudioProcessor p;
-    set (p, "lowValue", 2.5f);
+    setParameter (p, "lowValue", 2.5f);
     restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"1.5\"/>")));
-    EXPECT_EQ (value (p, "lowValue"), 2.5f);
+    EXPECT_EQ (parameter (p, "lowValue"), 2.5f);
 
     CompressorAudioProcessor reopened;
     restore (reopened, save (p));
@@ -249,17 +239,17 @@ TEST (State, RestoreLeavesTheWorkingCopiesToTheNextRefresh)
 TEST (State, RestoredValuesStayFiniteAndInsideTheirRanges)
 {
     CompressorAudioProcessor p;
-    set (p, "lowValue", 2.0f);
+    setParameter (p, "lowValue", 2.0f);
     restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"1e999\"/><PARAM id=\"lowValue\" value=\"-nan\"/>"
                                        "<PARAM id=\"curveMode\" value=\"17\"/><PARAM id=\"midValue\" value=\"abc\"/>"
                                        "<PARAM id=\"topValue\" value=\"-1e30\"/>")));
 
     // Not a finite number: as if the child had no value, so the default.
-    EXPECT_EQ (value (p, "gain"), 0.0f);
-    EXPECT_EQ (value (p, "lowValue"), 0.0f);
-    EXPECT_EQ (value (p, "curveMode"), 2.0f);
-    EXPECT_EQ (value (p, "midValue"), -3.0f);
-    EXPECT_EQ (value (p, "topValue"), -33.0f);
+    EXPECT_EQ (parameter (p, "gain"), 0.0f);
+    EXPECT_EQ (parameter (p, "lowValue"), 0.0f);
+    EXPECT_EQ (parameter (p, "curveMode"), 2.0f);
+    EXPECT_EQ (parameter (p, "midValue"), -3.0f);
+    EXPECT_EQ (parameter (p, "topValue"), -33.0f);
 
     CompressorAudioProcessor reopened;
     restore (reopened, save (p));
@@ -280,10 +270,10 @@ TEST (State, EveryKeptFuzzingInputRestoresInRangeAndSurvivesASaveAndRestore)
         CompressorAudioProcessor p;
         restore (p, block);
 
-        for (auto* parameter : p.getParameters())
+        for (auto* hosted : p.getParameters())
         {
-            auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter);
-            const auto plain = value (p, ranged->paramID.toRawUTF8());
+            auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (hosted);
+            const auto plain = parameter (p, ranged->paramID.toRawUTF8());
             EXPECT_TRUE (std::isfinite (plain));
             EXPECT_GE (plain, ranged->getNormalisableRange().start);
             EXPECT_LE (plain, ranged->getNormalisableRange().end);

@@ -1,6 +1,7 @@
 #include "helpers/EditorFixture.h"
 #include "helpers/MessageLoop.h"
 #include "helpers/ProcessorRun.h"
+#include "helpers/Parameters.h"
 
 #include <gtest/gtest.h>
 
@@ -56,19 +57,6 @@ namespace
         std::atomic<int> blocks { 0 };
         std::thread thread;
     };
-
-    void setParameter (CompressorAudioProcessor& p, const char* id, float plain)
-    {
-        auto* parameter = p.valueTreeState.getParameter (id);
-        parameter->beginChangeGesture();
-        parameter->setValueNotifyingHost (parameter->convertTo0to1 (plain));
-        parameter->endChangeGesture();
-    }
-
-    float parameter (CompressorAudioProcessor& p, const char* id)
-    {
-        return p.valueTreeState.getRawParameterValue (id)->load();
-    }
 
     /** Runs the message loop until the thread has finished its work. */
     void runMessageLoopUntil (const std::atomic<bool>& done)
