@@ -1,4 +1,5 @@
 #include "PluginProcessor.h"
+#include "StateNumberText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,6 +48,20 @@ namespace
         }
 
         return true;
+    }
+
+    // The store reads a parameter's value text with JUCE's number reader, at the restore and at
+    // later saves. A text on which that reader would overflow is replaced by its value. A value
+    // beyond the parameter's range, an infinite one included, is clamped by the store; NaN would
+    // reach the parameter as it is, so a child holding it counts as one without a value.
+    void prepareValue (juce::ValueTree& child)
+    {
+        const auto text = child.getProperty ("value").toString();
+
+        if (const auto value = selvandrine::valueJuceCannotRead (text))
+            child.setProperty ("value", *value, nullptr);
+        else if (std::isnan (text.getDoubleValue()))
+            child.removeProperty ("value", nullptr);
     }
 
     // JUCE's XML parser reads an element's content by skipping white space, comments and
@@ -179,11 +194,8 @@ void CompressorAudioProcessor::prepareRestoredTree (juce::ValueTree& restored) c
     {
         keepFirstOfEachProperty (child);
 
-        // A value that does not read as a finite number would reach the parameter as NaN or
-        // infinity; such a child counts as one without a value.
-        if (ids.contains (child.getProperty ("id").toString()) && child.hasProperty ("value")
-            && ! std::isfinite ((float) child.getProperty ("value")))
-            child.removeProperty ("value", nullptr);
+        if (ids.contains (child.getProperty ("id").toString()) && child.hasProperty ("value"))
+            prepareValue (child);
     }
 
     // A parameter that the block does not name keeps its value. The store would add a child with

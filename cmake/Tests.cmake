@@ -50,12 +50,13 @@ if (NOT SELVANDRINE_SANITIZERS MATCHES "thread")
         target_link_libraries (SelvandrineRealtimeTests PRIVATE ${CMAKE_DL_LIBS})
     endif()
 
-    # The state fuzzer of a fuzzing build runs here for a bounded time.
-    set (SELVANDRINE_FUZZ_SECONDS 60 CACHE STRING "How long the state fuzzer runs")
+    # The state fuzzer of a fuzzing build runs here over the kept inputs and a fixed number of
+    # mutations from a fixed seed; tools/run-state-fuzzer.sh fuzzes open-ended.
+    set (SELVANDRINE_FUZZ_RUNS 60000 CACHE STRING "How many inputs the fuzzing test tries")
     if (SELVANDRINE_FUZZING)
         add_test (NAME StateFuzzing
-                  COMMAND "${CMAKE_SOURCE_DIR}/tools/run-state-fuzzer.sh" $<TARGET_FILE:SelvandrineStateFuzzer>
-                          "${CMAKE_SOURCE_DIR}/tests/fuzz/corpus" "${SELVANDRINE_FUZZ_SECONDS}"
+                  COMMAND "${CMAKE_SOURCE_DIR}/tests/fuzz/replay-and-mutate.sh" $<TARGET_FILE:SelvandrineStateFuzzer>
+                          "${CMAKE_SOURCE_DIR}/tests/fuzz/corpus" "${SELVANDRINE_FUZZ_RUNS}"
                           "${CMAKE_BINARY_DIR}/fuzz-artefacts")
         set_tests_properties (StateFuzzing PROPERTIES TIMEOUT 600)
     endif()

@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# Runs the state fuzzer for a bounded time from the kept corpus; new inputs stay in a scratch
-# folder, and anything that fails is left in the artefact folder to be kept in the corpus.
+# Fuzzes the saved-state restore open-ended under AddressSanitizer and UndefinedBehaviorSanitizer:
+#   tools/run-state-fuzzer.sh [SECONDS [JOBS]]     (default: an hour, one job per core but one)
+# It starts from the kept inputs in tests/fuzz/corpus; the inputs it adds go to build/fuzz/corpus,
+# and an input that fails is written to build/fuzz/artefacts. The run ends with the fuzzer's
+# figures and fails when anything was found.
 set -euo pipefail
-fuzzer="$1"
-corpus="$2"
-seconds="${3:-60}"
-artefacts="${4:-$PWD/fuzz-artefacts}"
+cd "$(dirname "$0")/.."
+seconds="${1:-3600}"
+jobs="${2:-$(( $(nproc) > 1 ? $(nproc) - 1 : 1 ))}"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-cp "$corpus"/* "$scratch"/
-mkdir -p "$artefacts"
+tools/install-dependencies.sh
 
-# With pipefail the fuzzer's failure is the script's, whatever the filter finds.
-"$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
-          -artifact_prefix="$artefacts/" "$scratch" 2>&1 \
-    | { grep -E "^(INFO: seed corpus|stat::|==[0-9]+==|SUMMARY|Test unit written|#[0-9]+ +DONE)" || true; }
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+    -DSELVANDRINE_SANITIZERS=address,undefined -DSELVANDRINE_FUZZING=ON
+cmake --build build/fuzz --target SelvandrineStateFuzzer
+
+mkdir -p build/fuzz/corpus build/fuzz/artefacts
+export UBSAN_OPTIONS=print_stacktrace=1
+build/fuzz/SelvandrineStateFuzzer -fork="$jobs" -ignore_crashes=1 -max_total_time="$seconds" -timeout=10 \
+    -rss_limit_mb=4096 -artifact_prefix=build/fuzz/artefacts/ build/fuzz/corpus tests/fuzz/corpus 2>&1 \
+    | grep -E "^(#[0-9]+:|INFO: fuzzed|INFO: exiting|INFO: -fork|==[0-9]+==|SUMMARY|.*crash|.*Test unit written)" || true
+
+found=$(find build/fuzz/artefacts -type f | wc -l)
+echo "new inputs kept in build/fuzz/corpus: $(find build/fuzz/corpus -type f | wc -l); findings in build/fuzz/artefacts: $found"
+[ "$found" -eq 0 ]
