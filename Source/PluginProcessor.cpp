@@ -14,10 +14,13 @@ namespace
                                                             defaultValue);
     }
 
+    // The working copies follow these parameters, from the store's listener as from the refresh.
+    constexpr const char* parameterIds[] { "topValue", "midValue", "lowValue", "gain", "curveMode", "backColor" };
+
     // A choice value arrives as a float index; its id is index + 1, truncated.
-    int choiceToItemId (const std::atomic<float>& value) noexcept
+    int choiceToItemId (float value) noexcept
     {
-        return (int) (value.load() + 1.0f);
+        return (int) (value + 1.0f);
     }
 }
 
@@ -27,11 +30,17 @@ CompressorAudioProcessor::CompressorAudioProcessor()
                           .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
       valueTreeState (*this, nullptr, "PARAMETERS", createParameterLayout())
 {
+    for (auto* id : parameterIds)
+        valueTreeState.addParameterListener (id, this);
+
     startTimer (1000);
 }
 
 CompressorAudioProcessor::~CompressorAudioProcessor()
 {
+    for (auto* id : parameterIds)
+        valueTreeState.removeParameterListener (id, this);
+
     // No tick may run while the members are being released.
     stopTimer();
 }
@@ -70,8 +79,21 @@ void CompressorAudioProcessor::timerCallback()
     stopTimer();
 }
 
-void CompressorAudioProcessor::parameterChanged (const juce::String&, float)
+void CompressorAudioProcessor::parameterChanged (const juce::String& parameterID, float newValue)
 {
+    // Called on whichever thread sets the parameter, the audio thread included: stores only.
+    if (parameterID == "topValue")
+        topDb.store (newValue);
+    else if (parameterID == "midValue")
+        midDb.store (newValue);
+    else if (parameterID == "lowValue")
+        lowDb.store (newValue);
+    else if (parameterID == "gain")
+        gainDb.store (newValue);
+    else if (parameterID == "curveMode")
+        curveModeId.store (choiceToItemId (newValue), std::memory_order_relaxed);
+    else if (parameterID == "backColor")
+        backColorId.store (choiceToItemId (newValue), std::memory_order_relaxed);
 }
 
 void CompressorAudioProcessor::refreshWorkingCopies()
@@ -80,8 +102,8 @@ void CompressorAudioProcessor::refreshWorkingCopies()
     midDb.store (valueTreeState.getRawParameterValue ("midValue")->load());
     lowDb.store (valueTreeState.getRawParameterValue ("lowValue")->load());
     gainDb.store (valueTreeState.getRawParameterValue ("gain")->load());
-    curveModeId.store (choiceToItemId (*valueTreeState.getRawParameterValue ("curveMode")), std::memory_order_relaxed);
-    backColorId.store (choiceToItemId (*valueTreeState.getRawParameterValue ("backColor")), std::memory_order_relaxed);
+    curveModeId.store (choiceToItemId (valueTreeState.getRawParameterValue ("curveMode")->load()), std::memory_order_relaxed);
+    backColorId.store (choiceToItemId (valueTreeState.getRawParameterValue ("backColor")->load()), std::memory_order_relaxed);
 }
 
 double CompressorAudioProcessor::getTailLengthSeconds() const { return 0.0; }

@@ -50,7 +50,8 @@ public:
     /** The single tick, about a second after construction: refreshes the working copies once. */
     void timerCallback() override;
 
-    /** Not registered with the store; it does nothing. */
+    /** The store's listener for the six parameters: writes the one matching working copy as the
+        refresh does, so that a host's change is heard with or without the editor. */
     void parameterChanged (const juce::String& parameterID, float newValue) override;
 
     /** Copies the store's current values into the working copies, unchecked. */

@@ -214,46 +214,48 @@ TEST (State, AParameterMissingFromARestoredBlockKeepsItsValueThroughTheNextSave)
     EXPECT_EQ (allValues (reopened), allValues (p));
 }
 
-TEST (State, RestoreLeavesTheWorkingCopiesToTheNextRefresh)
+TEST (State, ARestoreIsHeardAtOnce)
 {
     CompressorAudioProcessor p;
     prepare (p, 2);
-    ASSERT_EQ (p.gainDb.load(), 0.0f);
+    runMessageLoopFor (1200);
+    ASSERT_FALSE (p.isTimerRunning());
 
     restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"6.0\"/><PARAM id=\"curveMode\" value=\"2.0\"/>")));
-    EXPECT_EQ (p.gainDb.load(), 0.0f);
-    EXPECT_EQ (p.curveModeId.load(), 2);
-
-    // The timer's single tick is one road; it is still pending here.
-    runMessageLoopFor (1200);
     EXPECT_EQ (p.gainDb.load(), 6.0f);
     EXPECT_EQ (p.curveModeId.load(), 3);
 
-    restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"-6.0\"/>")));
-    runMessageLoopFor (100);
-    EXPECT_EQ (p.gainDb.load(), 6.0f);
-    p.prepareToPlay (48000.0, 512);
-    EXPECT_EQ (p.gainDb.load(), -6.0f);
+    // A parameter the block leaves out keeps its value, and so its working copy.
+    EXPECT_EQ (p.topDb.load(), -18.0f);
 }
 
-TEST (State, RestoredValuesStayFiniteAndInsideTheirRanges)
+TEST (State, ValueTextsAreReadSafelyAndEndInsideTheRange)
 {
-    CompressorAudioProcessor p;
-    setParameter (p, "lowValue", 2.0f);
-    restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"1e999\"/><PARAM id=\"lowValue\" value=\"-nan\"/>"
-                                       "<PARAM id=\"curveMode\" value=\"17\"/><PARAM id=\"midValue\" value=\"abc\"/>"
-                                       "<PARAM id=\"topValue\" value=\"-1e30\"/>")));
+    // "Ceiling": -33 to 0 dB, default -18; each row restores into an instance set to -7 dB.
+    const struct { const char* text; float expected; } rows[] = {
+        { "-5.5", -5.5f }, { "abc", 0.0f }, { "-1e30", -33.0f },
+        // Infinite, or beyond single precision: the end of the range.
+        { "inf", 0.0f }, { "-INF", -33.0f }, { "-1e999", -33.0f }, { "1e39", 0.0f }, { "-1e39", -33.0f },
+        // Exponents past a 32-bit integer, alone or with the digits after the eighteenth.
+        { "1e995555555559", 0.0f }, { "-1e995555555559", -33.0f }, { "-1e-995555555559", 0.0f },
+        { "1e2147483647", 0.0f }, { "-1e2147483648", -33.0f }, { "-1234567890123456789e2147483647", -33.0f },
+        { "0.0000000000000000001e9999999999", 0.0f },
+        // Not a number: as if the child had no value, so the default.
+        { "nan", -18.0f }, { " -NaN", -18.0f },
+    };
 
-    // Not a finite number: as if the child had no value, so the default.
-    EXPECT_EQ (parameter (p, "gain"), 0.0f);
-    EXPECT_EQ (parameter (p, "lowValue"), 0.0f);
-    EXPECT_EQ (parameter (p, "curveMode"), 2.0f);
-    EXPECT_EQ (parameter (p, "midValue"), -3.0f);
-    EXPECT_EQ (parameter (p, "topValue"), -33.0f);
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE (row.text);
+        CompressorAudioProcessor p;
+        setParameter (p, "topValue", -7.0f);
+        restore (p, stateBlock (paramsXml (std::string ("<PARAM id=\"topValue\" value=\"") + row.text + "\"/>")));
+        EXPECT_EQ (parameter (p, "topValue"), row.expected);
 
-    CompressorAudioProcessor reopened;
-    restore (reopened, save (p));
-    EXPECT_EQ (allValues (reopened), allValues (p));
+        CompressorAudioProcessor reopened;
+        restore (reopened, save (p));
+        EXPECT_EQ (parameter (reopened, "topValue"), row.expected);
+    }
 }
 
 TEST (State, EveryKeptFuzzingInputRestoresInRangeAndSurvivesASaveAndRestore)
