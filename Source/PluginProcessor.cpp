@@ -41,7 +41,25 @@ CompressorAudioProcessor::~CompressorAudioProcessor()
     for (auto* id : parameterIds)
         valueTreeState.removeParameterListener (id, this);
 
-    // No tick may run while the members are being released.
+    stopTimerAndWaitForTheTick();
+}
+
+void CompressorAudioProcessor::stopTimerAndWaitForTheTick()
+{
+    // No tick may run while the members are being released. JUCE runs the tick on its message
+    // thread and lets go of its timer lock around it, so stopping the timer from another thread
+    // (an LV2 host deletes instances on its own) does not wait for a tick that has begun. Holding
+    // the message thread between two of its messages does: no tick runs then, and none starts
+    // once the timer is stopped. After the tick nothing is left to wait for.
+    auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
+
+    if (tickDone.load() || messageManager == nullptr || messageManager->currentThreadHasLockedMessageManager())
+    {
+        stopTimer();
+        return;
+    }
+
+    const juce::MessageManagerLock messageThreadHeld;
     stopTimer();
 }
 
@@ -77,6 +95,9 @@ void CompressorAudioProcessor::timerCallback()
 {
     refreshWorkingCopies();
     stopTimer();
+
+    // The last touch of this object by the tick: a destructor that sees it need not wait.
+    tickDone.store (true);
 }
 
 void CompressorAudioProcessor::parameterChanged (const juce::String& parameterID, float newValue)

@@ -103,7 +103,11 @@ private:
     void prepareRestoredTree (juce::ValueTree& restored) const;
     static void keepFirstOfEachProperty (juce::ValueTree& child);
 
+    /** Stops the timer; returns only when no tick runs and none can start, on any thread. */
+    void stopTimerAndWaitForTheTick();
+
     selvandrine::TransferCurves curves;
+    std::atomic<bool> tickDone { false };
 
     // The output gain's conversion, reused while the Gain working copy keeps its bits.
     std::uint32_t convertedGainDbBits = 0;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace testing_support;
 using Set = juce::AudioChannelSet;
 
@@ -225,4 +228,50 @@ TEST (ProcessorShell, AnInstanceDeletedBeforeItsTickReleasesCleanly)
     }
     runMessageLoopFor (1100);
     SUCCEED();
+}
+
+namespace
+{
+    // A tick held open until the instance's deletion on another thread has begun.
+    std::atomic<bool> tickEntered { false }, deletionStarted { false }, deleted { false }, deletedDuringTick { false };
+
+    struct ProcessorWithHeldTick : public CompressorAudioProcessor
+    {
+        void timerCallback() override
+        {
+            tickEntered = true;
+
+            while (! deletionStarted)
+                juce::Thread::sleep (1);
+
+            juce::Thread::sleep (200);
+            deletedDuringTick = deleted.load();
+            CompressorAudioProcessor::timerCallback();
+        }
+    };
+}
+
+// As an LV2 host does: the instance is deleted on the host's thread while its tick runs on the
+// message thread. The deletion must wait for the tick (AddressSanitizer sees the tick touch freed
+// memory otherwise).
+TEST (ProcessorShell, ADeletionOnAnotherThreadWaitsForATickThatHasBegun)
+{
+    auto* processor = new ProcessorWithHeldTick();
+
+    std::thread host ([processor]
+    {
+        while (! tickEntered)
+            juce::Thread::sleep (1);
+
+        deletionStarted = true;
+        delete processor;
+        deleted = true;
+    });
+
+    for (int i = 0; i < 300 && ! deleted; ++i)
+        runMessageLoopFor (10);
+
+    host.join();
+    EXPECT_TRUE (tickEntered);
+    EXPECT_FALSE (deletedDuringTick);
 }

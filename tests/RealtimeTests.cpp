@@ -39,6 +39,7 @@ TEST (Realtime, NoAllocationFreeOrLockOnTheAudioThreadAfterTheFirstBlock)
         prepare (p, channels, maximumBlockSize);
 
         const auto signal = musicLike (maximumBlockSize, 4);
+        const juce::String ids[] { "topValue", "midValue", "lowValue", "gain", "curveMode", "backColor" };
         int firstBlockAllocations = 0, allocations = 0, frees = 0, locks = 0, blocks = 0;
 
         std::thread audio ([&]
@@ -73,6 +74,8 @@ TEST (Realtime, NoAllocationFreeOrLockOnTheAudioThreadAfterTheFirstBlock)
                 p.curveModeId = size % 5;
 
                 const ScopedRealtimeProbe probe;
+                // A host's automation reaches the store's listener on the audio thread too.
+                p.parameterChanged (ids[size % 6], (float) (size % 3));
                 p.processBlock (buffer, midi);
                 allocations += probe.getAllocations();
                 frees += probe.getFrees();

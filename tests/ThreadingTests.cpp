@@ -16,8 +16,10 @@ namespace
     class AudioThread
     {
     public:
-        explicit AudioThread (CompressorAudioProcessor& p)
-            : thread ([this, &p] { run (p); })
+        /** With `automateGain` the thread also sets "gain" before every block, as a host's
+            automation arrives on the audio thread. */
+        explicit AudioThread (CompressorAudioProcessor& p, bool automateGain = false)
+            : automate (automateGain), thread ([this, &p] { run (p); })
         {
         }
 
@@ -42,6 +44,9 @@ namespace
                 for (int c = 0; c < 2; ++c)
                     buffer.copyFrom (c, 0, signal.data(), 256);
 
+                if (automate)
+                    setParameter (p, "gain", (float) (blocks.load() % 25) - 12.0f);
+
                 p.processBlock (buffer, midi);
 
                 for (int c = 0; c < 2; ++c)
@@ -53,6 +58,7 @@ namespace
             }
         }
 
+        const bool automate;
         std::atomic<bool> running { true }, finite { true };
         std::atomic<int> blocks { 0 };
         std::thread thread;
@@ -66,10 +72,21 @@ namespace
     }
 }
 
-TEST_F (EditorFixture, ThreadsOpenAndCloseTheEditorWhileAudioRuns)
+TEST_F (EditorFixture, ThreadsOpenAndCloseTheEditorWhileAudioRunsAndTheHostAutomates)
 {
     prepare (processor, 2, 256);
-    const AudioThread audio (processor);
+    const AudioThread audio (processor, true);
+    std::atomic<bool> stop { false };
+
+    std::thread host ([&]
+    {
+        for (int i = 0; ! stop.load(); ++i)
+        {
+            setParameter (processor, "lowValue", (float) (i % 7));
+            setParameter (processor, "curveMode", (float) (i % 3));
+            setParameter (processor, "backColor", (float) (i % 6));
+        }
+    });
 
     for (int i = 0; i < 12; ++i)
     {
@@ -82,6 +99,14 @@ TEST_F (EditorFixture, ThreadsOpenAndCloseTheEditorWhileAudioRuns)
         juce::Graphics g (image);
         editor->paint (g);
     }
+
+    stop = true;
+    host.join();
+
+    // With the editor closed, the host's last word is what the audio code reads.
+    std::thread ([&] { setParameter (processor, "lowValue", 3.5f); setParameter (processor, "curveMode", 2.0f); }).join();
+    EXPECT_EQ (processor.lowDb.load(), 3.5f);
+    EXPECT_EQ (processor.curveModeId.load(), 3);
 
     EXPECT_GT (audio.getBlocks(), 12);
     EXPECT_TRUE (audio.allOutputFinite());

@@ -18,9 +18,8 @@ namespace
 
     // A host hands an LV2 its parameter values with the first run, after JUCE's LV2 client has
     // prepared the processor at instantiation (JUCE's LV2 host makes a new instance in every
-    // prepareToPlay); the processor takes them up only with its one-shot refresh a second after
-    // it is made. So every processor first gets one silent block, and the music starts later.
-    constexpr int lv2RefreshWaitMs = 2000;
+    // prepareToPlay); the processor's listener takes them up there. So every processor first
+    // gets one silent block.
 
     juce::AudioBuffer<float> processInBlocks (juce::AudioProcessor& processor, juce::AudioBuffer<float> audio,
                                               const std::vector<int>& blockSizes)
@@ -109,6 +108,26 @@ namespace
     };
 
     class HostedOutput : public ::testing::TestWithParam<int> {};
+
+    class HostedChange : public ::testing::TestWithParam<Format> {};
+
+    /** The RMS of the last of `count` blocks of a steady 0.5 sine, run through the plug-in. */
+    float steadyLevel (juce::AudioProcessor& plugin, int count)
+    {
+        juce::AudioBuffer<float> block (2, maximumBlockSize);
+        juce::MidiBuffer midi;
+
+        for (int i = 0; i < count; ++i)
+        {
+            for (int frame = 0; frame < maximumBlockSize; ++frame)
+                for (int channel = 0; channel < 2; ++channel)
+                    block.setSample (channel, frame, 0.5f * std::sin ((float) frame * juce::MathConstants<float>::twoPi / 64.0f));
+
+            plugin.processBlock (block, midi);
+        }
+
+        return block.getRMSLevel (0, 0, maximumBlockSize);
+    }
 }
 
 TEST_P (HostedOutput, MatchesTheProcessorBitForBit)
@@ -133,8 +152,6 @@ TEST_P (HostedOutput, MatchesTheProcessorBitForBit)
         ASSERT_NE (run.hosted, nullptr);
     }
 
-    juce::Thread::sleep (lv2RefreshWaitMs); // for the LV2 copies' refresh
-
     const auto stereoInput = host_testing::makeMusicLikeSignal (2, 96000, 2024);
     const auto monoInput = host_testing::makeMusicLikeSignal (1, 96000, 2024);
 
@@ -155,6 +172,28 @@ TEST_P (HostedOutput, MatchesTheProcessorBitForBit)
     auto withSettings = makeReference (2, settings);
     EXPECT_FALSE (host_testing::sameBits (defaultOutput, processInBlocks (*withSettings, stereoInput, schedules.back())));
 }
+
+// After the processor's one tick, with no editor: what the host sets or restores is heard in the
+// very next block.
+TEST_P (HostedChange, AHostsChangeAndARestoredStateAreHeardInTheNextBlock)
+{
+    auto plugin = makeHosted (GetParam(), 2, {});
+    ASSERT_NE (plugin, nullptr);
+    juce::Thread::sleep (1200);
+
+    const auto before = steadyLevel (*plugin, 40);
+    juce::MemoryBlock saved;
+    plugin->getStateInformation (saved);
+
+    host_testing::findParameter (*plugin, "Gain")->setValue (0.75f); // +6 dB
+    EXPECT_NEAR (steadyLevel (*plugin, 1) / before, juce::Decibels::decibelsToGain (6.0f), 1e-3f);
+
+    plugin->setStateInformation (saved.getData(), (int) saved.getSize());
+    EXPECT_NEAR (steadyLevel (*plugin, 1) / before, 1.0f, 1e-3f);
+}
+
+INSTANTIATE_TEST_SUITE_P (Formats, HostedChange, ::testing::Values (Format::vst3, Format::lv2),
+                          [] (const auto& testInfo) { return std::string (host_testing::getFormatName (testInfo.param)); });
 
 INSTANTIATE_TEST_SUITE_P (CurveModes, HostedOutput, ::testing::Values (0, 1, 2),
                           [] (const auto& testInfo) { return std::string (testInfo.param == 0 ? "Linear" : testInfo.param == 1 ? "Quadratic" : "Bezier"); });
