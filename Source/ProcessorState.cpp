@@ -50,6 +50,30 @@ namespace
         return true;
     }
 
+    // JUCE's XML parser steps one character past the digits of a hexadecimal character reference
+    // ("&#x41;") whether or not that character is the closing ';', so a reference that the text's
+    // end cuts short makes it read past the text. A reference that is not closed within the eight
+    // digits the parser reads is not XML; any text holding one is refused, also where the parser
+    // would only skip a character.
+    bool hasUnclosedHexReference (const char* text, int numBytes) noexcept
+    {
+        for (int i = 0; i + 2 < numBytes; ++i)
+        {
+            if (text[i] != '&' || text[i + 1] != '#' || (text[i + 2] != 'x' && text[i + 2] != 'X'))
+                continue;
+
+            auto end = i + 3;
+
+            while (end < numBytes && end < i + 11 && juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) (unsigned char) text[end]) >= 0)
+                ++end;
+
+            if (end == numBytes || text[end] != ';')
+                return true;
+        }
+
+        return false;
+    }
+
     // The store reads a parameter's value text with JUCE's number reader, at the restore and at
     // later saves. A text on which that reader would overflow is replaced by its value. A value
     // beyond the parameter's range, an infinite one included, is clamped by the store; NaN would
@@ -143,12 +167,12 @@ std::unique_ptr<juce::XmlElement> CompressorAudioProcessor::parseStateBlock (con
 
     // The text ends at the length, the block's end or the first zero byte. Text that is not valid
     // UTF-8 cannot be read (JUCE's decoder would run past the host's buffer on it, and a save would
-    // not give it back), nor text on which JUCE's parser would never return.
+    // not give it back), nor text that JUCE's parser would read past or never return on.
     const auto available = juce::jmin (length, sizeInBytes - 8);
     const auto* text = bytes + 8;
     const auto textLength = (int) (std::find (text, text + available, '\0') - text);
 
-    if (! isStrictUtf8 (text, textLength))
+    if (! isStrictUtf8 (text, textLength) || hasUnclosedHexReference (text, textLength))
         return {};
 
     const auto xmlText = juce::String::fromUTF8 (text, textLength);

@@ -158,6 +158,27 @@ TEST (State, AnInstructionFollowedByCharacterDataInsideTheRootMakesTheBlockUnrea
     EXPECT_EQ (parameter (p, "gain"), 5.0f);
 }
 
+TEST (State, AHexadecimalReferenceLeftUnclosedMakesTheBlockUnreadable)
+{
+    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS><PARAM id=\"gain\" value=\"5.0\"";
+
+    // The gain each text restores: JUCE's parser would read past the first two texts' end.
+    const struct { std::string text; float gain; } rows[] = {
+        { head + "/>&#x", 0.0f },
+        { head + " note=\"&#X0a", 0.0f },
+        { head + " note=\"&#x123456789;\"/></PARAMETERS>", 0.0f },
+        { head + " note=\"&#xZ;\"/></PARAMETERS>", 0.0f },
+        { head + " note=\"&#x10FFFF;&#X41;&#x;&#65;\"/></PARAMETERS>", 5.0f },
+    };
+
+    for (const auto& row : rows)
+    {
+        CompressorAudioProcessor p;
+        restore (p, stateBlock (row.text));
+        EXPECT_EQ (parameter (p, "gain"), row.gain) << row.text;
+    }
+}
+
 TEST (State, LengthLongerThanTheBlockIsCutToTheBlock)
 {
     CompressorAudioProcessor p;
