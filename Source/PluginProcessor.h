@@ -47,7 +47,8 @@ public:
 
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
 
-    /** The single tick, about a second after construction: refreshes the working copies once. */
+    /** The single tick, about a second after construction: refreshes the working copies once
+        and reports the parameters to an LV2 host. */
     void timerCallback() override;
 
     /** The store's listener for the six parameters: writes the one matching working copy as the
@@ -102,6 +103,9 @@ private:
     static std::unique_ptr<juce::XmlElement> parseStateBlock (const void* data, int sizeInBytes);
     void prepareRestoredTree (juce::ValueTree& restored) const;
     static void keepFirstOfEachProperty (juce::ValueTree& child);
+
+    /** In the LV2 version, has JUCE's client report every parameter's value to the host with its next run. */
+    void reportParametersToLv2Host();
 
     selvandrine::TransferCurves curves;
 
