@@ -85,6 +85,9 @@ const juce::String CompressorAudioProcessor::getName() const
 void CompressorAudioProcessor::prepareToPlay (double, int)
 {
     refreshWorkingCopies();
+
+    // The LV2 client prepares once, as the host makes the instance: this reaches its first run.
+    reportParametersToLv2Host();
 }
 
 void CompressorAudioProcessor::releaseResources()
@@ -94,6 +97,10 @@ void CompressorAudioProcessor::releaseResources()
 void CompressorAudioProcessor::timerCallback()
 {
     refreshWorkingCopies();
+
+    // Again a second later, for a host that drops the output of the first runs: Ardour runs a new
+    // or restored instance once on its own to measure its latency.
+    reportParametersToLv2Host();
     stopTimer();
 
     // The last touch of this object by the tick: a destructor that sees it need not wait.
@@ -125,6 +132,20 @@ void CompressorAudioProcessor::refreshWorkingCopies()
     gainDb.store (valueTreeState.getRawParameterValue ("gain")->load());
     curveModeId.store (choiceToItemId (valueTreeState.getRawParameterValue ("curveMode")->load()), std::memory_order_relaxed);
     backColorId.store (choiceToItemId (valueTreeState.getRawParameterValue ("backColor")->load()), std::memory_order_relaxed);
+}
+
+void CompressorAudioProcessor::reportParametersToLv2Host()
+{
+    // JUCE's LV2 client tells the host of a parameter only when it changes and answers no
+    // patch:Get, so a host would know no value until one moved. The client marks every parameter
+    // its listener hears of and sends the marked values on the control output with its next run;
+    // notifying with the current values changes none. The VST3 wrapper would pass each on as an
+    // edit, as if the user had moved it, so only the LV2 version reports.
+    if (wrapperType != wrapperType_LV2)
+        return;
+
+    for (auto* parameter : getParameters())
+        parameter->sendValueChangedMessageToListeners (parameter->getValue());
 }
 
 double CompressorAudioProcessor::getTailLengthSeconds() const { return 0.0; }

@@ -47,7 +47,8 @@ public:
 
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
 
-    /** The single tick, about a second after construction: refreshes the working copies once. */
+    /** The single tick, about a second after construction: refreshes the working copies once
+        and reports the parameters to an LV2 host. */
     void timerCallback() override;
 
     /** The store's listener for the six parameters: writes the one matching working copy as the
@@ -105,6 +106,9 @@ private:
 
     /** Stops the timer; returns only when no tick runs and none can start, on any thread. */
     void stopTimerAndWaitForTheTick();
+
+    /** In the LV2 version, has JUCE's client report every parameter's value to the host with its next run. */
+    void reportParametersToLv2Host();
 
     selvandrine::TransferCurves curves;
     std::atomic<bool> tickDone { false };

@@ -148,6 +148,7 @@ void CompressorAudioProcessor::setStateInformation (const void* data, int sizeIn
     auto restored = juce::ValueTree::fromXml (*xml);
     prepareRestoredTree (restored);
     valueTreeState.replaceState (restored);
+    reportParametersToLv2Host();
 }
 
 std::unique_ptr<juce::XmlElement> CompressorAudioProcessor::parseStateBlock (const void* data, int sizeInBytes)

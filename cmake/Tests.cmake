@@ -62,5 +62,6 @@ if (NOT SELVANDRINE_SANITIZERS MATCHES "thread")
     endif()
 
     include (cmake/HostTests.cmake)
+    include (cmake/LilvHostTests.cmake)
     include (cmake/StandaloneTests.cmake)
 endif()

@@ -9,7 +9,7 @@ packages=(
     libflac-dev libvorbis-dev libogg-dev libpng-dev libjpeg-dev zlib1g-dev libcurl4-openssl-dev
     libasound2-dev libjack-jackd2-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev libxrandr-dev libxrender-dev
-    libgtk-3-dev ladspa-sdk lv2-dev lilv-utils sordi
+    libgtk-3-dev ladspa-sdk lv2-dev lilv-utils liblilv-dev sordi
     googletest libgtest-dev clang libclang-rt-14-dev
     xvfb xauth fonts-dejavu-core x11-utils xdotool imagemagick
     "$@"
