@@ -2,6 +2,7 @@
 #include "VersionCheckTesting.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 
 #ifndef SELVANDRINE_WEBSITE
@@ -16,13 +17,30 @@ namespace selvandrine
         constexpr const char* failedReply = "1.0.0"; // reads as 100, below any release: no notice
         constexpr int readBufferSize = 32768;
 
+        // The stream's own time-out on macOS. Unless given one, JUCE's curl path waits as long as
+        // the server likes, and the host's window stays frozen while the editor opens.
+        constexpr int shippedTimeLimitMs = 60000;
+
+        // With a time-out, curl gives up on a reply that brings less than 100 bytes a second, but a
+        // faster trickle runs on, and a read returns only when all it asked for has come. Pieces of
+        // 100 bytes keep each read near a second, so the deadline between them holds the whole
+        // reply close to the limit.
+        constexpr int readPieceSize = 100;
+
         juce::CriticalSection baseAddressLock;
         juce::String baseAddressOverride;
+        std::atomic<int> timeLimitOverrideMs { 0 };
 
         juce::String versionFileBase()
         {
             const juce::ScopedLock lock (baseAddressLock);
             return baseAddressOverride.isNotEmpty() ? baseAddressOverride : websiteAddress();
+        }
+
+        int requestTimeLimitMs()
+        {
+            const auto overrideMs = timeLimitOverrideMs.load (std::memory_order_relaxed);
+            return overrideMs > 0 ? overrideMs : shippedTimeLimitMs;
         }
     }
 
@@ -72,8 +90,12 @@ namespace selvandrine
 
     juce::String readVersionReply (const juce::URL& versionFile)
     {
+        const auto limitMs = requestTimeLimitMs();
+        const auto deadline = juce::Time::getMillisecondCounterHiRes() + limitMs;
+
         // Parameters in the body make this a POST; the address has none, so the body is empty.
         juce::WebInputStream stream (versionFile, true);
+        stream.withConnectionTimeout (limitMs);
 
         if (! stream.connect (nullptr))
             return failedReply;
@@ -90,7 +112,10 @@ namespace selvandrine
             if (wanted <= 0)
                 break;
 
-            const auto count = stream.read (buffer + received, (int) wanted);
+            if (juce::Time::getMillisecondCounterHiRes() >= deadline)
+                return failedReply;
+
+            const auto count = stream.read (buffer + received, (int) juce::jmin (wanted, (juce::int64) readPieceSize));
 
             if (count <= 0 || stream.isError())
                 break;
@@ -127,5 +152,10 @@ namespace selvandrine
     {
         const juce::ScopedLock lock (baseAddressLock);
         baseAddressOverride = baseAddress;
+    }
+
+    void testing::setVersionCheckTimeLimit (int milliseconds)
+    {
+        timeLimitOverrideMs.store (milliseconds, std::memory_order_relaxed);
     }
 }

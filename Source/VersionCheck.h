@@ -32,7 +32,8 @@ namespace selvandrine
     /**
         Posts an empty request to the given address and returns the body of the reply: at most
         32,768 bytes, cut at the first zero byte. Returns "1.0.0" when there is no connection, the
-        stream fails, or a reported length doesn't arrive whole or doesn't fit the buffer.
+        stream fails, a reported length doesn't arrive whole or doesn't fit the buffer, or the reply
+        is still coming 60 seconds after the request began.
     */
     juce::String readVersionReply (const juce::URL& versionFile);
 

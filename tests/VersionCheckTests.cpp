@@ -21,7 +21,11 @@ namespace
     {
         // Loopback must never go through a proxy that the environment may name.
         VersionCheckOnLoopback() { ::setenv ("no_proxy", "127.0.0.1", 1); }
-        ~VersionCheckOnLoopback() override { selvandrine::testing::setVersionCheckBaseAddress ({}); }
+        ~VersionCheckOnLoopback() override
+        {
+            selvandrine::testing::setVersionCheckBaseAddress ({});
+            selvandrine::testing::setVersionCheckTimeLimit (0);
+        }
 
         /** The editor's versionText after its check against the given base address. */
         static juce::String checkAddress (const juce::String& baseAddress)
@@ -106,6 +110,45 @@ TEST_F (VersionCheckOnLoopback, ReadsAtMostTheBufferAndOnlyWholeReplies)
 
     EXPECT_EQ (checkAddress ("http://127.0.0.1:" + juce::String (LoopbackHttpServer::unusedPort())), initialText)
         << "refused connection";
+}
+
+TEST_F (VersionCheckOnLoopback, GivesUpOnSlowServersNearTheTimeLimit)
+{
+    constexpr int limitMs = 1000;
+    constexpr int marginMs = 1500; // curl keeps its time-outs in whole seconds
+    selvandrine::testing::setVersionCheckTimeLimit (limitMs);
+
+    // Each server stays open after its pieces; a reply that got through whole would show a notice.
+    const auto head = LoopbackHttpServer::reply ("", false);
+    std::vector<std::string> byteASecond { head };
+    std::vector<std::string> aboveCurlsFloor { head, "2.5.1\n" + std::string (9, 'a') };
+
+    for (const char c : std::string ("2.5.1\n"))
+        byteASecond.push_back (std::string (1, c));
+
+    aboveCurlsFloor.resize (40, std::string (15, 'a'));
+
+    struct SlowCase
+    {
+        const char* what;
+        std::vector<std::string> pieces;
+        int pauseMs;
+    };
+
+    const SlowCase cases[] = {
+        { "accepts, never answers", {}, 0 },
+        { "headers, then nothing", { LoopbackHttpServer::replyReporting (5, "") }, 0 },
+        { "a byte a second", byteASecond, 1000 },
+        { "150 bytes a second, above curl's floor of 100", aboveCurlsFloor, 100 },
+    };
+
+    for (const auto& c : cases)
+    {
+        LoopbackHttpServer server (c.pieces, c.pauseMs, true);
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        EXPECT_EQ (checkAddress (server.baseAddress()), initialText) << c.what;
+        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, limitMs + marginMs) << c.what;
+    }
 }
 
 TEST_F (VersionCheckOnLoopback, PostsAnEmptyBodyToTheVersionFile)

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <stdexcept>
@@ -64,8 +65,9 @@ namespace testing_support
         }
     }
 
-    LoopbackHttpServer::LoopbackHttpServer (std::vector<std::string> replyPieces, int pauseBetweenPiecesMs)
-        : pieces (std::move (replyPieces)), pauseMs (pauseBetweenPiecesMs)
+    LoopbackHttpServer::LoopbackHttpServer (std::vector<std::string> replyPieces, int pauseBetweenPiecesMs,
+                                            bool staySilentAfterPieces)
+        : pieces (std::move (replyPieces)), pauseMs (pauseBetweenPiecesMs), staySilent (staySilentAfterPieces)
     {
         listener = boundLoopbackSocket (port);
 
@@ -139,28 +141,51 @@ namespace testing_support
 
         if (readRequest (connection))
         {
-            for (size_t i = 0; i < pieces.size() && ! stopping; ++i)
+            bool clientThere = true;
+
+            for (size_t i = 0; i < pieces.size() && clientThere && ! stopping; ++i)
             {
                 if (i > 0 && pauseMs > 0)
-                    std::this_thread::sleep_for (std::chrono::milliseconds (pauseMs));
+                    clientThere = clientStays (connection, pauseMs);
 
                 const auto& piece = pieces[i];
 
                 // A client that stops reading early closes on us: MSG_NOSIGNAL keeps SIGPIPE away.
-                for (size_t sent = 0; sent < piece.size();)
+                for (size_t sent = 0; sent < piece.size() && clientThere;)
                 {
                     const auto n = ::send (connection, piece.data() + sent, piece.size() - sent, MSG_NOSIGNAL);
-
-                    if (n <= 0)
-                        break;
-
-                    sent += (size_t) n;
+                    clientThere = n > 0;
+                    sent += clientThere ? (size_t) n : 0;
                 }
             }
+
+            if (clientThere && staySilent)
+                clientStays (connection, giveUpAfterMs);
         }
 
         ::shutdown (connection, SHUT_WR);
         ::close (connection);
+    }
+
+    bool LoopbackHttpServer::clientStays (int connection, int forMs) const
+    {
+        using namespace std::chrono;
+        const auto until = steady_clock::now() + milliseconds (forMs);
+        char scrap[256];
+
+        while (! stopping)
+        {
+            const auto leftMs = (int) duration_cast<milliseconds> (until - steady_clock::now()).count();
+
+            if (leftMs <= 0)
+                return true;
+
+            if (waitReadable (connection, std::min (leftMs, pollStepMs))
+                && ::recv (connection, scrap, sizeof (scrap), 0) <= 0)
+                return false;
+        }
+
+        return false;
     }
 
     bool LoopbackHttpServer::readRequest (int connection)

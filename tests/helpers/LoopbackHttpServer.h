@@ -26,8 +26,13 @@ namespace testing_support
             std::string body;                          // the Content-Length bytes after the headers
         };
 
-        /** Sends the pieces in order, pausing between them, then closes the connection. */
-        explicit LoopbackHttpServer (std::vector<std::string> replyPieces, int pauseBetweenPiecesMs = 0);
+        /**
+            Sends the pieces in order, pausing between them, then closes the connection; or, when
+            told to stay silent, keeps it open without a word until the client leaves (or for as long
+            as it waits for a client). A client that leaves ends the pieces too.
+        */
+        explicit LoopbackHttpServer (std::vector<std::string> replyPieces, int pauseBetweenPiecesMs = 0,
+                                     bool staySilentAfterPieces = false);
         ~LoopbackHttpServer();
 
         /** "http://127.0.0.1:<port>" */
@@ -49,9 +54,11 @@ namespace testing_support
     private:
         void serve();
         bool readRequest (int connection);
+        bool clientStays (int connection, int forMs) const;
 
         std::vector<std::string> pieces;
         int pauseMs;
+        bool staySilent;
         int listener = -1;
         int port = 0;
         std::atomic<bool> stopping { false };
