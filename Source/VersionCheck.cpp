@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <thread>
 
 #ifndef SELVANDRINE_WEBSITE
  #error "SELVANDRINE_WEBSITE must name the maker's web address"
@@ -21,11 +22,37 @@ namespace selvandrine
         // the server likes, and the host's window stays frozen while the editor opens.
         constexpr int shippedTimeLimitMs = 60000;
 
-        // With a time-out, curl gives up on a reply that brings less than 100 bytes a second, but a
-        // faster trickle runs on, and a read returns only when all it asked for has come. Pieces of
-        // 100 bytes keep each read near a second, so the deadline between them holds the whole
-        // reply close to the limit.
-        constexpr int readPieceSize = 100;
+        /**
+            With a time-out, curl gives up on a connection or a reply that brings less than 100
+            bytes a second for that long, but not on a faster trickle, a burst just before each
+            time-out, or a redirect that it follows while connecting. So the stream is cancelled
+            at the deadline from a watchdog thread, and the editor opens by then whatever the
+            server does; the request itself stays on the editor's thread.
+        */
+        class Deadline
+        {
+        public:
+            Deadline (juce::WebInputStream& stream, int milliseconds)
+                : watchdog ([this, &stream, milliseconds]
+                            {
+                                if (! ended.wait ((double) milliseconds))
+                                    stream.cancel();
+                            })
+            {
+            }
+
+            ~Deadline()
+            {
+                ended.signal();
+                watchdog.join();
+            }
+
+        private:
+            juce::WaitableEvent ended;
+            std::thread watchdog;
+
+            JUCE_DECLARE_NON_COPYABLE (Deadline)
+        };
 
         juce::CriticalSection baseAddressLock;
         juce::String baseAddressOverride;
@@ -91,11 +118,11 @@ namespace selvandrine
     juce::String readVersionReply (const juce::URL& versionFile)
     {
         const auto limitMs = requestTimeLimitMs();
-        const auto deadline = juce::Time::getMillisecondCounterHiRes() + limitMs;
 
         // Parameters in the body make this a POST; the address has none, so the body is empty.
         juce::WebInputStream stream (versionFile, true);
         stream.withConnectionTimeout (limitMs);
+        const Deadline deadline (stream, limitMs);
 
         if (! stream.connect (nullptr))
             return failedReply;
@@ -112,10 +139,7 @@ namespace selvandrine
             if (wanted <= 0)
                 break;
 
-            if (juce::Time::getMillisecondCounterHiRes() >= deadline)
-                return failedReply;
-
-            const auto count = stream.read (buffer + received, (int) juce::jmin (wanted, (juce::int64) readPieceSize));
+            const auto count = stream.read (buffer + received, (int) wanted);
 
             if (count <= 0 || stream.isError())
                 break;
