@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 // Saving and restoring the parameters: the store's XML in JUCE's binary wrapper.
 namespace
@@ -50,24 +51,31 @@ namespace
         return true;
     }
 
-    // JUCE's XML parser steps one character past the digits of a hexadecimal character reference
-    // ("&#x41;") whether or not that character is the closing ';', so a reference that the text's
-    // end cuts short makes it read past the text. A reference that is not closed within the eight
-    // digits the parser reads is not XML; any text holding one is refused, also where the parser
-    // would only skip a character.
-    bool hasUnclosedHexReference (const char* text, int numBytes) noexcept
+    // JUCE's XML parser misreads three kinds of entity text, none of which its writer makes:
+    // - it steps one character past the digits of a hexadecimal character reference ("&#x41;")
+    //   whether or not that is the closing ';', so a reference cut short by the text's end makes it
+    //   read past the text; any reference not closed within the eight digits it reads is refused;
+    // - it parses an unknown entity whose name begins with '<' ("&<a>...;") as markup: the text up
+    //   to the next ';' becomes a document of its own, which the first rule cannot see into;
+    // - it does the same with entities that a document type declaration defines.
+    bool hasEntityTextJuceMisreads (const char* text, int numBytes) noexcept
     {
-        for (int i = 0; i + 2 < numBytes; ++i)
+        const std::string_view view (text, (size_t) numBytes);
+
+        if (view.find ("&<") != std::string_view::npos || view.find ("<!DOCTYPE") != std::string_view::npos)
+            return true;
+
+        for (auto at = view.find ("&#"); at != std::string_view::npos; at = view.find ("&#", at + 1))
         {
-            if (text[i] != '&' || text[i + 1] != '#' || (text[i + 2] != 'x' && text[i + 2] != 'X'))
+            if (at + 2 == view.size() || (view[at + 2] != 'x' && view[at + 2] != 'X'))
                 continue;
 
-            auto end = i + 3;
+            auto end = at + 3;
 
-            while (end < numBytes && end < i + 11 && juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) (unsigned char) text[end]) >= 0)
+            while (end < view.size() && end < at + 11 && juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) (unsigned char) view[end]) >= 0)
                 ++end;
 
-            if (end == numBytes || text[end] != ';')
+            if (end == view.size() || view[end] != ';')
                 return true;
         }
 
@@ -173,7 +181,7 @@ std::unique_ptr<juce::XmlElement> CompressorAudioProcessor::parseStateBlock (con
     const auto* text = bytes + 8;
     const auto textLength = (int) (std::find (text, text + available, '\0') - text);
 
-    if (! isStrictUtf8 (text, textLength) || hasUnclosedHexReference (text, textLength))
+    if (! isStrictUtf8 (text, textLength) || hasEntityTextJuceMisreads (text, textLength))
         return {};
 
     const auto xmlText = juce::String::fromUTF8 (text, textLength);

@@ -158,17 +158,21 @@ TEST (State, AnInstructionFollowedByCharacterDataInsideTheRootMakesTheBlockUnrea
     EXPECT_EQ (parameter (p, "gain"), 5.0f);
 }
 
-TEST (State, AHexadecimalReferenceLeftUnclosedMakesTheBlockUnreadable)
+TEST (State, EntityTextThatJucesParserMisreadsMakesTheBlockUnreadable)
 {
-    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <PARAMETERS><PARAM id=\"gain\" value=\"5.0\"";
+    const std::string xmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?> ";
+    const std::string head = xmlHead + "<PARAMETERS><PARAM id=\"gain\" value=\"5.0\"";
 
-    // The gain each text restores: JUCE's parser would read past the first two texts' end.
+    // The gain each text restores. JUCE's parser would read past the end of the first three (the
+    // third's entity is parsed as a document ending in "&#x41").
     const struct { std::string text; float gain; } rows[] = {
         { head + "/>&#x", 0.0f },
         { head + " note=\"&#X0a", 0.0f },
+        { head + "/>&<a>&#x41;</PARAMETERS>", 0.0f },
         { head + " note=\"&#x123456789;\"/></PARAMETERS>", 0.0f },
         { head + " note=\"&#xZ;\"/></PARAMETERS>", 0.0f },
-        { head + " note=\"&#x10FFFF;&#X41;&#x;&#65;\"/></PARAMETERS>", 5.0f },
+        { xmlHead + "<!DOCTYPE PARAMETERS [<!ENTITY e \"<a/>\">]> <PARAMETERS><PARAM id=\"gain\" value=\"5.0\"/>&e;</PARAMETERS>", 0.0f },
+        { head + " note=\"&#x10FFFF;&#X41;&#x;&#65;&amp;&lt;\"/>&#x3C;!DOCTYPE</PARAMETERS>", 5.0f },
     };
 
     for (const auto& row : rows)
