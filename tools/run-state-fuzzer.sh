@@ -21,7 +21,7 @@ mkdir -p build/fuzz/corpus build/fuzz/artefacts
 export UBSAN_OPTIONS=print_stacktrace=1
 build/fuzz/SelvandrineStateFuzzer -fork="$jobs" -ignore_crashes=1 -max_total_time="$seconds" -timeout=10 \
     -rss_limit_mb=4096 -artifact_prefix=build/fuzz/artefacts/ build/fuzz/corpus tests/fuzz/corpus 2>&1 \
-    | grep -E "^(#[0-9]+:|INFO: fuzzed|INFO: exiting|INFO: -fork|==[0-9]+==ERROR|SUMMARY)" || true
+    | grep --line-buffered -E "^(#[0-9]+:|INFO: fuzzed|INFO: exiting|INFO: -fork|==[0-9]+==ERROR|SUMMARY)" || true
 
 found=$(find build/fuzz/artefacts -type f | wc -l)
 echo "inputs in build/fuzz/corpus: $(find build/fuzz/corpus -type f | wc -l); findings in build/fuzz/artefacts: $found"
