@@ -33,21 +33,23 @@ void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, j
     for (auto channel = numInputs; channel < numOutputs; ++channel)
         buffer.clear (channel, 0, numSamples);
 
-    curves.update (topDb.load(), midDb.load(), lowDb.load(), curveTable);
+    curves.update (topDb.load(), midDb.load(), lowDb.load());
 
     if (numInputs == 0)
         return;
 
-    const auto* table = curveTable.data();
-
     // The detector runs on locals and publishes its levels once per block: the values the
-    // editor can see are the same, without an atomic store per sample.
-    auto envelope = envelopeLevel.load();
-    auto inputFollower = inputLevel.load();
-    auto outputFollower = outputLevel.load();
+    // editor can see are the same, without an atomic store per sample. Each level is read on
+    // its own, so relaxed order suffices; so is the output gain's conversion, kept while the
+    // Gain working copy keeps its bits.
+    auto envelope = envelopeLevel.load (std::memory_order_relaxed);
+    auto inputFollower = inputLevel.load (std::memory_order_relaxed);
+    auto outputFollower = outputLevel.load (std::memory_order_relaxed);
     auto previous = lastSample;
     auto peak = cyclePeak;
     auto length = cycleLength;
+    auto gainDbBits = convertedGainDbBits;
+    auto gain = convertedGain;
 
     for (int channel = 0; channel < numInputs; ++channel)
     {
@@ -56,10 +58,16 @@ void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, j
         for (int j = 0; j < numSamples; ++j)
         {
             const auto x = finiteOrZero (data[j]);
-            const auto sign = x < 0.0f ? -1.0f : 1.0f;
-            const auto magnitude = x * sign;
+            // One test of x's sign: a negative sample never starts a half-cycle.
+            auto sign = 1.0f;
+            auto magnitude = x;
 
-            if (x >= 0.0f && previous < 0.0f)
+            if (x < 0.0f)
+            {
+                sign = -1.0f;
+                magnitude = -x;
+            }
+            else if (previous < 0.0f)
             {
                 // Upward crossing: the half-cycle runs up to and including the first negative sample.
                 peak = 0.0f;
@@ -99,28 +107,30 @@ void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, j
             if (envelope == 0.0f)
                 envelope = 1e-20f;
 
-            const auto target = curves.map (curveModeId.load (std::memory_order_relaxed), envelope, table);
+            const auto target = curves.map (curveModeId.load (std::memory_order_relaxed), envelope);
             auto shaped = (x * target) / envelope;
             shaped = shaped > 1.5f ? 1.5f : (shaped < -1.5f ? -1.5f : shaped);
 
             outputFollower = followLevel (outputFollower, sign * shaped);
 
-            const auto gain = gainDb.load (std::memory_order_relaxed);
+            const auto newGainDb = gainDb.load (std::memory_order_relaxed);
 
-            if (std::bit_cast<std::uint32_t> (gain) != convertedGainDbBits)
+            if (std::bit_cast<std::uint32_t> (newGainDb) != gainDbBits) [[unlikely]]
             {
-                convertedGainDbBits = std::bit_cast<std::uint32_t> (gain);
-                convertedGain = selvandrine::decibelsToGain (gain);
+                gainDbBits = std::bit_cast<std::uint32_t> (newGainDb);
+                gain = selvandrine::decibelsToGain (newGainDb);
             }
 
-            data[j] = shaped * convertedGain;
+            data[j] = shaped * gain;
         }
     }
 
     lastSample = previous;
     cyclePeak = peak;
     cycleLength = length;
-    envelopeLevel.store (envelope);
-    inputLevel.store (inputFollower);
-    outputLevel.store (outputFollower);
+    convertedGainDbBits = gainDbBits;
+    convertedGain = gain;
+    envelopeLevel.store (envelope, std::memory_order_relaxed);
+    inputLevel.store (inputFollower, std::memory_order_relaxed);
+    outputLevel.store (outputFollower, std::memory_order_relaxed);
 }

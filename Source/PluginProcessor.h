@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 /**
     The compressor's processing object. The editor reads and writes the shared members below
@@ -65,9 +64,6 @@ public:
 
     juce::AudioProcessorValueTreeState valueTreeState;
 
-    /** The Bezier transfer table of the current block; empty until the first block. Audio thread only. */
-    std::vector<selvandrine::CurvePoint> curveTable;
-
     std::string titleText { "S e l v a n d r i n e   C o m p r e s s o r" };
 
     // Working copies of the parameters, in decibels.
@@ -103,6 +99,8 @@ private:
     void prepareRestoredTree (juce::ValueTree& restored) const;
     static void keepFirstOfEachProperty (juce::ValueTree& child);
 
+    // The curves with their Bezier table, whose storage comes with the processor so that no
+    // block allocates. Audio thread only.
     selvandrine::TransferCurves curves;
 
     // The output gain's conversion, reused while the Gain working copy keeps its bits.

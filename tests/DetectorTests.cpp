@@ -197,11 +197,13 @@ TEST (Detector, EmptyBlocksAndMissingInputsOnlyFlagTheEditorAndBuildTheTable)
 
     p.blockProcessed = false;
     p.freezeHistory = true;
+    p.topDb = -7.0f;
     process (p, { {} });
 
     EXPECT_TRUE (p.blockProcessed.load());
     EXPECT_FALSE (p.freezeHistory.load());
-    EXPECT_EQ (p.curveTable.size(), 10000u);
+    EXPECT_EQ (p.getTransferCurves().getNumTableBuilds(), 2);
+    EXPECT_EQ (p.getTransferCurves().constants().T, ::exp10f (-7.0f * 0.05f));
     EXPECT_EQ (p.envelopeLevel.load(), envelope);
     EXPECT_EQ (p.inputLevel.load(), input);
     EXPECT_EQ (p.outputLevel.load(), output);
@@ -221,7 +223,7 @@ TEST (Detector, EmptyBlocksAndMissingInputsOnlyFlagTheEditorAndBuildTheTable)
     const auto out = process (q, { { 0.3f, -0.4f }, { 0.5f, 0.5f } });
     EXPECT_EQ (out[0], std::vector<float> (2, 0.0f));
     EXPECT_EQ (out[1], std::vector<float> (2, 0.0f));
-    EXPECT_EQ (q.curveTable.size(), 10000u);
+    EXPECT_EQ (q.getTransferCurves().getNumTableBuilds(), 1);
     EXPECT_EQ (q.envelopeLevel.load(), 1e-20f);
     EXPECT_EQ (q.inputLevel.load(), 1e-20f);
 }
