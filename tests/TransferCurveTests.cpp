@@ -186,7 +186,8 @@ TEST (TransferCurves, CachedTableEqualsAFreshBuildAfterEveryChange)
         const EagerBezier eager (cached.constants());
 
         // Every segment, read downward and upward (each reading made or found the segment the
-        // table before had made), its upper end at full scale, and the tail beyond it.
+        // table before had made), the last level below full scale and full scale itself (both
+        // read the last segment), and the tail beyond.
         for (int k = TransferCurves::tableSize - 1; k >= 0; k -= 2)
         {
             const auto e = ((float) k + 0.5f) / 10000.0f;
@@ -199,7 +200,7 @@ TEST (TransferCurves, CachedTableEqualsAFreshBuildAfterEveryChange)
             ASSERT_EQ (cached.mapBezier (e), eager (e)) << k;
         }
 
-        for (const float e : { 1.0f, 1.7f })
+        for (const float e : { std::nextafter (1.0f, 0.0f), 1.0f, 1.7f })
             ASSERT_EQ (cached.mapBezier (e), eager (e)) << e;
 
         for (int mode = 1; mode <= 3; ++mode)
