@@ -39,12 +39,13 @@ void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, j
         return;
 
     // The detector runs on locals and publishes its levels once per block: the values the
-    // editor can see are the same, without an atomic store per sample. Each level is read on
-    // its own, so relaxed order suffices; so is the output gain's conversion, kept while the
-    // Gain working copy keeps its bits.
-    auto envelope = envelopeLevel.load (std::memory_order_relaxed);
-    auto inputFollower = inputLevel.load (std::memory_order_relaxed);
-    auto outputFollower = outputLevel.load (std::memory_order_relaxed);
+    // editor can see are the same, without an atomic store per sample. So does the output
+    // gain's conversion, kept while the Gain working copy keeps its bits. The levels' stores
+    // stay sequentially consistent: with relaxed stores the next block began with this one's
+    // stores still in flight, and 1-frame blocks cost twice as much.
+    auto envelope = envelopeLevel.load();
+    auto inputFollower = inputLevel.load();
+    auto outputFollower = outputLevel.load();
     auto previous = lastSample;
     auto peak = cyclePeak;
     auto length = cycleLength;
@@ -130,7 +131,7 @@ void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, j
     cycleLength = length;
     convertedGainDbBits = gainDbBits;
     convertedGain = gain;
-    envelopeLevel.store (envelope, std::memory_order_relaxed);
-    inputLevel.store (inputFollower, std::memory_order_relaxed);
-    outputLevel.store (outputFollower, std::memory_order_relaxed);
+    envelopeLevel.store (envelope);
+    inputLevel.store (inputFollower);
+    outputLevel.store (outputFollower);
 }
