@@ -20,10 +20,12 @@ namespace
 
 void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
+    // First of all: the floating-point mode is read back through memory, and stores just
+    // before it made it wait in some builds, by 50 ns per block and more.
+    const juce::ScopedNoDenormals noDenormals;
+
     blockProcessed.store (true, std::memory_order_relaxed);
     freezeHistory.store (false, std::memory_order_relaxed);
-
-    const juce::ScopedNoDenormals noDenormals;
 
     const auto numSamples = buffer.getNumSamples();
     const auto numBufferChannels = buffer.getNumChannels();
@@ -40,9 +42,7 @@ void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, j
 
     // The detector runs on locals and publishes its levels once per block: the values the
     // editor can see are the same, without an atomic store per sample. So does the output
-    // gain's conversion, kept while the Gain working copy keeps its bits. The levels' stores
-    // stay sequentially consistent: with relaxed stores the next block began with this one's
-    // stores still in flight, and 1-frame blocks cost twice as much.
+    // gain's conversion, kept while the Gain working copy keeps its bits.
     auto envelope = envelopeLevel.load();
     auto inputFollower = inputLevel.load();
     auto outputFollower = outputLevel.load();
@@ -52,11 +52,16 @@ void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, j
     auto gainDbBits = convertedGainDbBits;
     auto gain = convertedGain;
 
-    for (int channel = 0; channel < numInputs; ++channel)
-    {
-        auto* data = buffer.getWritePointer (channel);
+    // Two of the detector's tests pass only in rare stretches: the half-cycle length is 0 until
+    // the first upward crossing, and the envelope is 0 (to be lifted to 1e-20) only after it
+    // fell below 1e-37, since between samples it never falls by more than a factor of
+    // 1 - 3.01e-5. So a stretch of up to 4,096 samples that starts with a known length and an
+    // envelope of 1e-37 or more runs without them, with the same results.
+    constexpr int stretchSize = 4096;
 
-        for (int j = 0; j < numSamples; ++j)
+    auto processStretch = [&]<bool checked> (float* data, int begin, int end)
+    {
+        for (int j = begin; j < end; ++j)
         {
             const auto x = finiteOrZero (data[j]);
             // One test of x's sign: a negative sample never starts a half-cycle.
@@ -90,7 +95,7 @@ void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, j
 
             previous = x;
 
-            if (length > 0)
+            if (! checked || length > 0)
             {
                 if (peak > envelope)
                 {
@@ -105,7 +110,7 @@ void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, j
 
             inputFollower = followLevel (inputFollower, magnitude);
 
-            if (envelope == 0.0f)
+            if (checked && envelope == 0.0f)
                 envelope = 1e-20f;
 
             const auto target = curves.map (curveModeId.load (std::memory_order_relaxed), envelope);
@@ -123,6 +128,21 @@ void CompressorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, j
             }
 
             data[j] = shaped * gain;
+        }
+    };
+
+    for (int channel = 0; channel < numInputs; ++channel)
+    {
+        auto* data = buffer.getWritePointer (channel);
+
+        for (int begin = 0; begin < numSamples; begin += stretchSize)
+        {
+            const auto end = juce::jmin (begin + stretchSize, numSamples);
+
+            if (length > 0 && envelope >= 1e-37f)
+                processStretch.template operator()<false> (data, begin, end);
+            else
+                processStretch.template operator()<true> (data, begin, end);
         }
     }
 
