@@ -12,9 +12,17 @@ namespace
         return (std::bit_cast<std::uint32_t> (x) & 0x7f800000u) == 0x7f800000u ? 0.0f : x;
     }
 
+    // The level rises to a larger magnitude at once, else falls by a thousandth of the difference.
+    // Written as the larger of the magnitude and the fallen level, which needs no branch: the
+    // fallen level lies below the magnitude exactly when the magnitude exceeds the level, and is
+    // the rule's result otherwise, bit for bit (zeros and NaN included), as long as the level is
+    // no denormal and a denormal magnitude meets no negative level. Both hold here: levels are
+    // made in flush-to-zero mode, the input level never falls below zero and the shaped sample
+    // is a product.
     inline float followLevel (float level, float magnitude) noexcept
     {
-        return magnitude > level ? magnitude : level + (level - magnitude) * -0.001f;
+        const auto fallen = level + (level - magnitude) * -0.001f;
+        return magnitude > fallen ? magnitude : fallen;
     }
 }
 
