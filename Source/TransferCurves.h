@@ -99,13 +99,11 @@ namespace selvandrine
 
         float mapBezier (float e) noexcept
         {
-            // Below full scale the slot alone tells (k < 10,000 only if e < 1), which spares the
-            // sample a floating-point comparison; 0 < e <= 1 reads slot 0 to 10,000, and the slots
-            // past the last segment repeat it, which spares it a bound check.
-            const auto k = (std::size_t) (std::int64_t) (e * 10000.0f);
-
-            if (k < (std::size_t) tableSize || e <= 1.0f) [[likely]]
+            if (e <= 1.0f)
             {
+                // 0 < e <= 1 reads slot 0 to 10,000; the slots past the last segment repeat it,
+                // which spares a bound check.
+                const auto k = (std::size_t) (e * 10000.0f);
                 const auto& s = segments[k];
 
                 if (s.table != currentTable) [[unlikely]]

@@ -354,6 +354,7 @@ TEST (Detector, HostileBlocksLeaveEveryLaterOutputAndTheStateFiniteAndBounded)
         {},
         std::vector<float> (4096, 0.0f),
         square (512, 100),
+        filled (256, [=] (size_t i) { return (i / 8) % 2 == 0 ? 3e37f : -3e37f; }), // an envelope far past full scale
     };
 
     for (const auto poison : { nan, inf, -inf })
