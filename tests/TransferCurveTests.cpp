@@ -185,9 +185,9 @@ TEST (TransferCurves, CachedTableEqualsAFreshBuildAfterEveryChange)
         const Curves fresh (s[0], s[1], s[2]);
         const EagerBezier eager (cached.constants());
 
-        // Every segment, read downward and upward (each reading made or found the segment the
-        // table before had made), the last level below full scale and full scale itself (both
-        // read the last segment), and the tail beyond.
+        // Every segment, the odd ones read downward and the even ones upward (each reading finds
+        // a segment that the table before had made), the last level below full scale and full
+        // scale itself (both read the last segment), and the tail beyond.
         for (int k = TransferCurves::tableSize - 1; k >= 0; k -= 2)
         {
             const auto e = ((float) k + 0.5f) / 10000.0f;
