@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 /**
     The compressor's processing object. The editor reads and writes the shared members below
@@ -66,9 +65,6 @@ public:
 
     juce::AudioProcessorValueTreeState valueTreeState;
 
-    /** The Bezier transfer table of the current block; empty until the first block. Audio thread only. */
-    std::vector<selvandrine::CurvePoint> curveTable;
-
     std::string titleText { "S e l v a n d r i n e   C o m p r e s s o r" };
 
     // Working copies of the parameters, in decibels.
@@ -110,7 +106,10 @@ private:
     /** In the LV2 version, has JUCE's client report every parameter's value to the host with its next run. */
     void reportParametersToLv2Host();
 
+    // The curves with their Bezier table, whose storage comes with the processor so that no
+    // block allocates. Audio thread only.
     selvandrine::TransferCurves curves;
+
     std::atomic<bool> tickDone { false };
 
     // The output gain's conversion, reused while the Gain working copy keeps its bits.

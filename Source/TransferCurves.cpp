@@ -1,6 +1,7 @@
 #include "TransferCurves.h"
 #include "Decibels.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace selvandrine
@@ -20,48 +21,80 @@ namespace selvandrine
         return c;
     }
 
-    void TransferCurves::updateFromControls (float topDb, float midDb, float lowDb, std::vector<CurvePoint>& table)
+    TransferCurves::TransferCurves()
+        : segments ((std::size_t) tableSize + 1)
     {
-        topBits = std::bit_cast<std::uint32_t> (topDb);
-        midBits = std::bit_cast<std::uint32_t> (midDb);
-        lowBits = std::bit_cast<std::uint32_t> (lowDb);
-        gainsValid = true;
-
-        const auto T = decibelsToGain (topDb);
-        const auto M = decibelsToGain (midDb);
-        const auto L = decibelsToGain (lowDb * 0.5f);
-
-        const auto newT = std::bit_cast<std::uint32_t> (T);
-        const auto newM = std::bit_cast<std::uint32_t> (M);
-        const auto newL = std::bit_cast<std::uint32_t> (L);
-
-        if (caching && ! table.empty() && newT == tBits && newM == mBits && newL == lBits)
-            return;
-
-        tBits = newT;
-        mBits = newM;
-        lBits = newL;
-        c = CurveConstants::fromGains (T, M, L);
-        rebuildTable (table);
     }
 
-    void TransferCurves::rebuildTable (std::vector<CurvePoint>& table)
+    void TransferCurves::updateFromControls (float topDb, float midDb, float lowDb) noexcept
     {
-        // Only the first call allocates; later resizes to the same size keep the storage.
-        table.resize ((size_t) tableSize);
+        const auto top = std::bit_cast<std::uint32_t> (topDb);
+        const auto mid = std::bit_cast<std::uint32_t> (midDb);
+        const auto low = std::bit_cast<std::uint32_t> (lowDb);
 
-        for (int i = 0; i < tableSize; ++i)
+        // A gain is a function of its own control alone: only a control that moved is converted.
+        const auto T = gainsValid && caching && top == topBits ? topGain : decibelsToGain (topDb);
+        const auto M = gainsValid && caching && mid == midBits ? midGain : decibelsToGain (midDb);
+        const auto L = gainsValid && caching && low == lowBits ? lowGain : decibelsToGain (lowDb * 0.5f);
+
+        const auto sameGains = gainsValid && caching
+                               && std::bit_cast<std::uint32_t> (T) == std::bit_cast<std::uint32_t> (topGain)
+                               && std::bit_cast<std::uint32_t> (M) == std::bit_cast<std::uint32_t> (midGain)
+                               && std::bit_cast<std::uint32_t> (L) == std::bit_cast<std::uint32_t> (lowGain);
+
+        topBits = top;
+        midBits = mid;
+        lowBits = low;
+        topGain = T;
+        midGain = M;
+        lowGain = L;
+        gainsValid = true;
+
+        if (sameGains)
+            return;
+
+        c = CurveConstants::fromGains (T, M, L);
+        ++currentTable;
+        ++numTableBuilds;
+    }
+
+    CurvePoint TransferCurves::point (int index) const noexcept
+    {
+        const auto t = (float) index / 10000.0f;
+        const auto u = 1.0f - t;
+        const auto w = t + t;
+        return { (t * t) + ((c.A * w) * u),
+                 ((c.T * t) * t) + ((w * c.B) * u) };
+    }
+
+    void TransferCurves::makeTail() noexcept
+    {
+        const auto y = point (tableSize - 2);
+        const auto z = point (tableSize - 1);
+        tailSlope = (z.y - y.y) / (z.x - y.x);
+        tailEnd = z.y;
+        tailTable = currentTable;
+    }
+
+    void TransferCurves::makeSegments (std::size_t slot) noexcept
+    {
+        // The envelope moves a segment or a few at a time: the neighbours are made with the one
+        // read, so that the next readings find theirs made.
+        constexpr std::size_t reach = 2;
+        constexpr auto lastSegment = (std::size_t) tableSize - 2;
+        const auto first = std::min (slot > reach ? slot - reach : 0, lastSegment);
+        const auto last = std::min (slot + reach, (std::size_t) tableSize);
+
+        auto p = point ((int) first);
+
+        for (auto i = first; i <= std::min (last, lastSegment); ++i)
         {
-            const auto t = (float) i / 10000.0f;
-            const auto u = 1.0f - t;
-            const auto w = t + t;
-            table[(size_t) i] = { (t * t) + ((c.A * w) * u),
-                                  ((c.T * t) * t) + ((w * c.B) * u) };
+            const auto q = point ((int) i + 1);
+            segments[i] = { p.x, p.y, q.x - p.x, q.y - p.y, currentTable };
+            p = q;
         }
 
-        const auto& z = table[tableSize - 1];
-        const auto& y = table[tableSize - 2];
-        tailSlope = (z.y - y.y) / (z.x - y.x);
-        ++numTableBuilds;
+        for (auto i = lastSegment + 1; i <= last; ++i)
+            segments[i] = segments[lastSegment];
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -31,34 +32,46 @@ namespace selvandrine
 
     /**
         The three transfer curves for one block. The curve gains come from the three decibel
-        controls; the constants and the Bezier table are rebuilt only when a gain differs bit for
-        bit from the one they were made from, which gives the same table as rebuilding every block.
+        controls; a gain is converted again only when its control differs bit for bit from the
+        one it was made from, and the constants only when a gain does.
+
+        The Bezier curve interpolates between the 10,000 points of a table, segment k running from
+        point k to point k + 1. A segment is a pure function of k and the block's A, B and T: made
+        with the same single-precision operations in the same order, it has the same bits whenever
+        it is made. So a segment is made when the mapping first reads it after the gains changed
+        (with its near neighbours) and kept until they change again: each carries the number of the
+        table it was made for, and a change of gains begins a new table. The tail beyond full scale
+        (the slope through the last two points) is made the same way. The envelope moves slowly,
+        so a block reads only a few segments; a change costs next to nothing, and nothing at all
+        to the other two curves.
     */
     class TransferCurves
     {
     public:
         static constexpr int tableSize = 10000;
 
+        /** Gives the table its storage: nothing is allocated after construction. */
+        TransferCurves();
+
         /** Brings gains, constants and the Bezier table up to date with the controls (decibels). */
-        void update (float topDb, float midDb, float lowDb, std::vector<CurvePoint>& table)
+        void update (float topDb, float midDb, float lowDb) noexcept
         {
             // Inline, because in nearly every block no control has changed.
-            if (gainsValid && caching && ! table.empty() && std::bit_cast<std::uint32_t> (topDb) == topBits
+            if (gainsValid && caching && std::bit_cast<std::uint32_t> (topDb) == topBits
                 && std::bit_cast<std::uint32_t> (midDb) == midBits && std::bit_cast<std::uint32_t> (lowDb) == lowBits)
                 return;
 
-            updateFromControls (topDb, midDb, lowDb, table);
+            updateFromControls (topDb, midDb, lowDb);
         }
 
-        /** The output level for envelope level e (> 0) along the curve with the given 1-based id;
-            `table` is the one that the last update wrote. */
-        float map (int curveModeId, float e, const CurvePoint* table) const noexcept
+        /** The output level for envelope level e (> 0) along the curve with the given 1-based id. */
+        float map (int curveModeId, float e) noexcept
         {
             switch (curveModeId)
             {
                 case linearCurve:    return mapLinear (e);
                 case quadraticCurve: return mapQuadratic (e);
-                case bezierCurve:    return mapBezier (e, table);
+                case bezierCurve:    return mapBezier (e);
                 default:             return 1.0f;
             }
         }
@@ -84,37 +97,58 @@ namespace selvandrine
             return ((e - 1.0f) * c.D) + c.T;
         }
 
-        float mapBezier (float e, const CurvePoint* table) const noexcept
+        float mapBezier (float e) noexcept
         {
             if (e <= 1.0f)
             {
-                auto k = (int) (e * 10000.0f);
-                k = k < tableSize - 2 ? k : tableSize - 2;
-                const auto& p = table[k];
-                const auto& q = table[k + 1];
-                return p.y + ((q.y - p.y) * ((e - p.x) / (q.x - p.x)));
+                // 0 < e <= 1 reads slot 0 to 10,000; the slots past the last segment repeat it,
+                // which spares a bound check.
+                const auto k = (std::size_t) (e * 10000.0f);
+                const auto& s = segments[k];
+
+                if (s.table != currentTable) [[unlikely]]
+                    makeSegments (k);
+
+                return s.y + (s.dy * ((e - s.x) / s.dx));
             }
 
-            return ((e - 1.0f) * tailSlope) + table[tableSize - 1].y;
+            if (tailTable != currentTable) [[unlikely]]
+                makeTail();
+
+            return ((e - 1.0f) * tailSlope) + tailEnd;
         }
+
+        /** Point `index` of the current table, made afresh. */
+        CurvePoint point (int index) const noexcept;
 
         const CurveConstants& constants() const noexcept { return c; }
 
-        /** Counts table rebuilds; the benchmark reports it. */
+        /** Counts the tables begun, one for each change of the curve gains; the benchmark reports it. */
         int getNumTableBuilds() const noexcept { return numTableBuilds; }
 
-        /** With caching off every update rebuilds the table, as a plain per-block rebuild would. */
+        /** With caching off every update converts the gains and begins a new table, as a plain
+            per-block rebuild would. */
         void setCaching (bool shouldCache) noexcept { caching = shouldCache; }
 
     private:
-        void updateFromControls (float topDb, float midDb, float lowDb, std::vector<CurvePoint>& table);
-        void rebuildTable (std::vector<CurvePoint>& table);
+        /** Segment k of the Bezier table: point k, the differences to point k + 1, and the table it was made for. */
+        struct Segment
+        {
+            float x = 0.0f, y = 0.0f, dx = 0.0f, dy = 0.0f;
+            std::uint64_t table = 0; // 0: never made; tables count from 1 and never wrap
+        };
+
+        void updateFromControls (float topDb, float midDb, float lowDb) noexcept;
+        void makeSegments (std::size_t slot) noexcept;
+        void makeTail() noexcept;
 
         CurveConstants c;
-        float tailSlope = 0.0f;
+        std::vector<Segment> segments;
+        std::uint64_t currentTable = 0, tailTable = 0;
+        float tailSlope = 0.0f, tailEnd = 0.0f;
 
         std::uint32_t topBits = 0, midBits = 0, lowBits = 0;
-        std::uint32_t tBits = 0, mBits = 0, lBits = 0;
+        float topGain = 0.0f, midGain = 0.0f, lowGain = 0.0f;
         bool gainsValid = false;
         bool caching = true;
         int numTableBuilds = 0;

@@ -151,7 +151,7 @@ TEST (ProcessorShell, WorkingCopiesStartApartFromTheDefaultsAndFollowTheRefresh)
     EXPECT_EQ (p.envelopeLevel.load(), 1e-20f);
     EXPECT_FALSE (p.blockProcessed.load());
     EXPECT_TRUE (p.freezeHistory.load());
-    EXPECT_TRUE (p.curveTable.empty());
+    EXPECT_EQ (p.getTransferCurves().getNumTableBuilds(), 0);
 
     // Any rate and block size: only the parameters matter, and nothing couples Ceiling and Threshold.
     p.prepareToPlay (8000.0, 1);

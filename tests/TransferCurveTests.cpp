@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 using namespace selvandrine;
@@ -12,11 +12,40 @@ namespace
 {
     struct Curves
     {
-        Curves (float topDb, float midDb, float lowDb)  { curves.update (topDb, midDb, lowDb, table); }
+        Curves (float topDb, float midDb, float lowDb)  { curves.update (topDb, midDb, lowDb); }
 
-        float operator() (int mode, float e) const      { return curves.map (mode, e, table.data()); }
+        // Mapping may make Bezier segments; the curves stay the same.
+        float operator() (int mode, float e) const      { return curves.map (mode, e); }
 
-        TransferCurves curves;
+        mutable TransferCurves curves;
+    };
+
+    /** The Bezier table built whole, as the plain rules build it, and its mapping. */
+    struct EagerBezier
+    {
+        explicit EagerBezier (const CurveConstants& c)
+        {
+            for (int i = 0; i < TransferCurves::tableSize; ++i)
+            {
+                const float t = (float) i / 10000.0f, u = 1.0f - t, w = t + t;
+                table.push_back ({ (t * t) + ((c.A * w) * u), ((c.T * t) * t) + ((w * c.B) * u) });
+            }
+        }
+
+        float operator() (float e) const
+        {
+            const auto& z = table[9999];
+            const auto& y = table[9998];
+
+            if (e > 1.0f)
+                return ((e - 1.0f) * ((z.y - y.y) / (z.x - y.x))) + z.y;
+
+            const auto k = std::min ((size_t) (e * 10000.0f), (size_t) 9998);
+            const auto& p = table[k];
+            const auto& q = table[k + 1];
+            return p.y + ((q.y - p.y) * ((e - p.x) / (q.x - p.x)));
+        }
+
         std::vector<CurvePoint> table;
     };
 
@@ -85,9 +114,11 @@ TEST (TransferCurves, QuadraticBlendsInDoubleAndMeetsTheCeilingExactlyAtFullScal
 TEST (TransferCurves, BezierTableRunsFromOriginTowardTheCeilingPoint)
 {
     const Curves c (-6.0f, -12.0f, 6.0f);
-    const auto& table = c.table;
+    std::vector<CurvePoint> table;
 
-    ASSERT_EQ (table.size(), 10000u);
+    for (int i = 0; i < TransferCurves::tableSize; ++i)
+        table.push_back (c.curves.point (i));
+
     EXPECT_EQ (table.front().x, 0.0f);
     EXPECT_EQ (table.front().y, 0.0f);
 
@@ -143,7 +174,6 @@ TEST (TransferCurves, UnknownCurveIdsMapEveryLevelToOne)
 TEST (TransferCurves, CachedTableEqualsAFreshBuildAfterEveryChange)
 {
     TransferCurves cached;
-    std::vector<CurvePoint> cachedTable;
 
     const float settings[][3] = { { -6.0f, -12.0f, 6.0f }, { -6.0f, -12.0f, 6.0f }, { -6.01f, -12.0f, 6.0f },
                                   { -6.01f, -20.0f, 6.0f }, { -6.01f, -20.0f, 0.5f }, { 0.0f, -3.0f, 0.0f },
@@ -151,15 +181,31 @@ TEST (TransferCurves, CachedTableEqualsAFreshBuildAfterEveryChange)
 
     for (const auto& s : settings)
     {
-        cached.update (s[0], s[1], s[2], cachedTable);
+        cached.update (s[0], s[1], s[2]);
         const Curves fresh (s[0], s[1], s[2]);
+        const EagerBezier eager (cached.constants());
 
-        ASSERT_EQ (cachedTable.size(), fresh.table.size());
-        ASSERT_EQ (0, std::memcmp (cachedTable.data(), fresh.table.data(), cachedTable.size() * sizeof (CurvePoint)));
+        // Every segment, the odd ones read downward and the even ones upward (each reading finds
+        // a segment that the table before had made), the last level below full scale and full
+        // scale itself (both read the last segment), and the tail beyond.
+        for (int k = TransferCurves::tableSize - 1; k >= 0; k -= 2)
+        {
+            const auto e = ((float) k + 0.5f) / 10000.0f;
+            ASSERT_EQ (cached.mapBezier (e), eager (e)) << k;
+        }
+
+        for (int k = 0; k < TransferCurves::tableSize; k += 2)
+        {
+            const auto e = ((float) k + 0.5f) / 10000.0f;
+            ASSERT_EQ (cached.mapBezier (e), eager (e)) << k;
+        }
+
+        for (const float e : { std::nextafter (1.0f, 0.0f), 1.0f, 1.7f })
+            ASSERT_EQ (cached.mapBezier (e), eager (e)) << e;
 
         for (int mode = 1; mode <= 3; ++mode)
             for (const float e : { 0.01f, 0.4f, 1.0f, 1.7f })
-                ASSERT_EQ (cached.map (mode, e, cachedTable.data()), fresh (mode, e));
+                ASSERT_EQ (cached.map (mode, e), fresh (mode, e));
     }
 
     EXPECT_EQ (cached.getNumTableBuilds(), 6);
