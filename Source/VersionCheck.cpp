@@ -35,7 +35,7 @@ namespace selvandrine
             Deadline (juce::WebInputStream& stream, int milliseconds)
                 : watchdog ([this, &stream, milliseconds]
                             {
-                                if (! ended.wait ((double) milliseconds))
+                                if (! ended.wait (milliseconds))
                                     stream.cancel();
                             })
             {

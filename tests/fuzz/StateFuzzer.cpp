@@ -31,6 +31,10 @@ namespace
     }
 }
 
+// libFuzzer's entry points; it declares them itself, this file has no header of its own.
+extern "C" int LLVMFuzzerInitialize (int*, char***);
+extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size);
+
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
     juce::MessageManager::getInstance();
