@@ -75,7 +75,7 @@ gtest_discover_tests (SelvandrineHostTests DISCOVERY_MODE PRE_TEST DISCOVERY_TIM
                       TEST_FILTER "HostedEditor.*"
                       PROPERTIES ENVIRONMENT "${selvandrine_host_test_environment}" RESOURCE_LOCK screen)
 
-# The corrected LV2 bundle against the LV2 specifications installed with lv2_validate (packages
+# The corrected LV2 bundle against the LV2 vocabularies installed with lv2_validate (packages
 # lv2-dev and sordi). lv2_validate splits paths at spaces and skips, without failing, a file it
 # cannot open, so it runs in the bundle on the bare file names, and a skipped one fails the test.
 add_test (NAME Lv2Bundle.PassesLv2Validate

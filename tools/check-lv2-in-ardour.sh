@@ -2,7 +2,7 @@
 # Prints how Ardour describes the LV2 plug-in: its presets and, for each parameter, the name,
 # range, default, print format (where the unit shows) and whether Ardour offers it as an
 # enumeration or in integer steps. Runs Ardour's headless Lua session tool on the dummy backend,
-# with the bundle alone on the LV2 search path beside the system's specifications.
+# with the bundle alone on the LV2 search path beside the system's LV2 vocabularies.
 #   tools/check-lv2-in-ardour.sh [BUNDLE]
 # Without BUNDLE, the LV2 bundle is built in Release in build/release, as tools/build.sh does.
 set -euo pipefail
