@@ -33,11 +33,12 @@ namespace selvandrine
         const auto low = std::bit_cast<std::uint32_t> (lowDb);
 
         // A gain is a function of its own control alone: only a control that moved is converted.
-        const auto T = gainsValid && caching && top == topBits ? topGain : decibelsToGain (topDb);
-        const auto M = gainsValid && caching && mid == midBits ? midGain : decibelsToGain (midDb);
-        const auto L = gainsValid && caching && low == lowBits ? lowGain : decibelsToGain (lowDb * 0.5f);
+        const auto reuse = gainsValid && caching;
+        const auto T = reuse && top == topBits ? topGain : decibelsToGain (topDb);
+        const auto M = reuse && mid == midBits ? midGain : decibelsToGain (midDb);
+        const auto L = reuse && low == lowBits ? lowGain : decibelsToGain (lowDb * 0.5f);
 
-        const auto sameGains = gainsValid && caching
+        const auto sameGains = reuse
                                && std::bit_cast<std::uint32_t> (T) == std::bit_cast<std::uint32_t> (topGain)
                                && std::bit_cast<std::uint32_t> (M) == std::bit_cast<std::uint32_t> (midGain)
                                && std::bit_cast<std::uint32_t> (L) == std::bit_cast<std::uint32_t> (lowGain);
@@ -55,7 +56,6 @@ namespace selvandrine
 
         c = CurveConstants::fromGains (T, M, L);
         ++currentTable;
-        ++numTableBuilds;
     }
 
     CurvePoint TransferCurves::point (int index) const noexcept

@@ -124,7 +124,7 @@ namespace selvandrine
         const CurveConstants& constants() const noexcept { return c; }
 
         /** Counts the tables begun, one for each change of the curve gains; the benchmark reports it. */
-        int getNumTableBuilds() const noexcept { return numTableBuilds; }
+        int getNumTableBuilds() const noexcept { return (int) currentTable; }
 
         /** With caching off every update converts the gains and begins a new table, as a plain
             per-block rebuild would. */
@@ -151,6 +151,5 @@ namespace selvandrine
         float topGain = 0.0f, midGain = 0.0f, lowGain = 0.0f;
         bool gainsValid = false;
         bool caching = true;
-        int numTableBuilds = 0;
     };
 }
