@@ -53,7 +53,7 @@ void CompressorAudioProcessor::stopTimerAndWaitForTheTick()
     // once the timer is stopped. After the tick nothing is left to wait for.
     auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
 
-    if (tickDone.load() || messageManager == nullptr || messageManager->currentThreadHasLockedMessageManager())
+    if (tickDone.load (std::memory_order_acquire) || messageManager == nullptr || messageManager->currentThreadHasLockedMessageManager())
     {
         stopTimer();
         return;
@@ -103,8 +103,9 @@ void CompressorAudioProcessor::timerCallback()
     reportParametersToLv2Host();
     stopTimer();
 
-    // The last touch of this object by the tick: a destructor that sees it need not wait.
-    tickDone.store (true);
+    // The last touch of this object by the tick: a destructor that sees it need not wait, and
+    // sees everything the tick wrote.
+    tickDone.store (true, std::memory_order_release);
 }
 
 void CompressorAudioProcessor::parameterChanged (const juce::String& parameterID, float newValue)

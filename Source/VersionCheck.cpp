@@ -18,8 +18,9 @@ namespace selvandrine
         constexpr const char* failedReply = "1.0.0"; // reads as 100, below any release: no notice
         constexpr int readBufferSize = 32768;
 
-        // The stream's own time-out on macOS. Unless given one, JUCE's curl path waits as long as
-        // the server likes, and the host's window stays frozen while the editor opens.
+        // The request's time limit, given to the stream as its time-out too. Without one, JUCE's
+        // curl path waits as long as the server likes, and the host's window stays frozen while
+        // the editor opens.
         constexpr int shippedTimeLimitMs = 60000;
 
         /**
