@@ -1,5 +1,6 @@
 #include "PluginProcessor.h"
 #include "PluginEditor.h"
+#include "ProcessorTick.h"
 
 namespace
 {
@@ -14,13 +15,37 @@ namespace
                                                             defaultValue);
     }
 
-    // The working copies follow these parameters, from the store's listener as from the refresh.
-    constexpr const char* parameterIds[] { "topValue", "midValue", "lowValue", "gain", "curveMode", "backColor" };
-
     // A choice value arrives as a float index; its id is index + 1, truncated.
     int choiceToItemId (float value) noexcept
     {
         return (int) (value + 1.0f);
+    }
+
+    // Each parameter and its working copy: decibels as they are, or a choice's item id. The
+    // refresh and the store's listener both write through this table, in this order.
+    struct WorkingCopy
+    {
+        const char* parameterId;
+        std::atomic<float> CompressorAudioProcessor::* decibels;
+        std::atomic<int> CompressorAudioProcessor::* itemId;
+    };
+
+    constexpr WorkingCopy workingCopies[] {
+        { "topValue",  &CompressorAudioProcessor::topDb,  nullptr },
+        { "midValue",  &CompressorAudioProcessor::midDb,  nullptr },
+        { "lowValue",  &CompressorAudioProcessor::lowDb,  nullptr },
+        { "gain",      &CompressorAudioProcessor::gainDb, nullptr },
+        { "curveMode", nullptr, &CompressorAudioProcessor::curveModeId },
+        { "backColor", nullptr, &CompressorAudioProcessor::backColorId },
+    };
+
+    void store (CompressorAudioProcessor& processor, const WorkingCopy& copy, float value) noexcept
+    {
+        // Only whole ids cross threads, so relaxed suffices for them.
+        if (copy.decibels != nullptr)
+            (processor.*copy.decibels).store (value);
+        else
+            (processor.*copy.itemId).store (choiceToItemId (value), std::memory_order_relaxed);
     }
 }
 
@@ -30,37 +55,18 @@ CompressorAudioProcessor::CompressorAudioProcessor()
                           .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
       valueTreeState (*this, nullptr, "PARAMETERS", createParameterLayout())
 {
-    for (auto* id : parameterIds)
-        valueTreeState.addParameterListener (id, this);
+    for (const auto& copy : workingCopies)
+        valueTreeState.addParameterListener (copy.parameterId, this);
 
-    startTimer (1000);
+    tick = std::make_unique<selvandrine::ProcessorTick> (*this);
 }
 
 CompressorAudioProcessor::~CompressorAudioProcessor()
 {
-    for (auto* id : parameterIds)
-        valueTreeState.removeParameterListener (id, this);
+    selvandrine::ProcessorTick::release (std::move (tick));
 
-    stopTimerAndWaitForTheTick();
-}
-
-void CompressorAudioProcessor::stopTimerAndWaitForTheTick()
-{
-    // No tick may run while the members are being released. JUCE runs the tick on its message
-    // thread and lets go of its timer lock around it, so stopping the timer from another thread
-    // (an LV2 host deletes instances on its own) does not wait for a tick that has begun. Holding
-    // the message thread between two of its messages does: no tick runs then, and none starts
-    // once the timer is stopped. After the tick nothing is left to wait for.
-    auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
-
-    if (tickDone.load (std::memory_order_acquire) || messageManager == nullptr || messageManager->currentThreadHasLockedMessageManager())
-    {
-        stopTimer();
-        return;
-    }
-
-    const juce::MessageManagerLock messageThreadHeld;
-    stopTimer();
+    for (const auto& copy : workingCopies)
+        valueTreeState.removeParameterListener (copy.parameterId, this);
 }
 
 juce::AudioProcessorValueTreeState::ParameterLayout CompressorAudioProcessor::createParameterLayout()
@@ -97,42 +103,20 @@ void CompressorAudioProcessor::releaseResources()
 void CompressorAudioProcessor::timerCallback()
 {
     refreshWorkingCopies();
-
-    // Again a second later, for a host that drops the output of the first runs: Ardour runs a new
-    // or restored instance once on its own to measure its latency.
-    reportParametersToLv2Host();
-    stopTimer();
-
-    // The last touch of this object by the tick: a destructor that sees it need not wait, and
-    // sees everything the tick wrote.
-    tickDone.store (true, std::memory_order_release);
 }
 
 void CompressorAudioProcessor::parameterChanged (const juce::String& parameterID, float newValue)
 {
     // Called on whichever thread sets the parameter, the audio thread included: stores only.
-    if (parameterID == "topValue")
-        topDb.store (newValue);
-    else if (parameterID == "midValue")
-        midDb.store (newValue);
-    else if (parameterID == "lowValue")
-        lowDb.store (newValue);
-    else if (parameterID == "gain")
-        gainDb.store (newValue);
-    else if (parameterID == "curveMode")
-        curveModeId.store (choiceToItemId (newValue), std::memory_order_relaxed);
-    else if (parameterID == "backColor")
-        backColorId.store (choiceToItemId (newValue), std::memory_order_relaxed);
+    for (const auto& copy : workingCopies)
+        if (parameterID == copy.parameterId)
+            store (*this, copy, newValue);
 }
 
 void CompressorAudioProcessor::refreshWorkingCopies()
 {
-    topDb.store (valueTreeState.getRawParameterValue ("topValue")->load());
-    midDb.store (valueTreeState.getRawParameterValue ("midValue")->load());
-    lowDb.store (valueTreeState.getRawParameterValue ("lowValue")->load());
-    gainDb.store (valueTreeState.getRawParameterValue ("gain")->load());
-    curveModeId.store (choiceToItemId (valueTreeState.getRawParameterValue ("curveMode")->load()), std::memory_order_relaxed);
-    backColorId.store (choiceToItemId (valueTreeState.getRawParameterValue ("backColor")->load()), std::memory_order_relaxed);
+    for (const auto& copy : workingCopies)
+        store (*this, copy, valueTreeState.getRawParameterValue (copy.parameterId)->load());
 }
 
 void CompressorAudioProcessor::reportParametersToLv2Host()
@@ -142,6 +126,8 @@ void CompressorAudioProcessor::reportParametersToLv2Host()
     // its listener hears of and sends the marked values on the control output with its next run;
     // notifying with the current values changes none. The VST3 wrapper would pass each on as an
     // edit, as if the user had moved it, so only the LV2 version reports.
+    // The client's listener dies before the processor, so this runs only where LV2 keeps the host
+    // from freeing the instance meanwhile: as it is made (prepareToPlay) and in a state restore.
     if (wrapperType != wrapperType_LV2)
         return;
 

@@ -6,7 +6,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+namespace selvandrine
+{
+    class ProcessorTick;
+}
 
 /**
     The compressor's processing object. The editor reads and writes the shared members below
@@ -46,8 +52,8 @@ public:
 
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
 
-    /** The single tick, about a second after construction: refreshes the working copies once
-        and reports the parameters to an LV2 host. */
+    /** The single tick, about a second after construction: refreshes the working copies once.
+        The processor's own timer never runs: `tick` calls this, as it outlives the processor. */
     void timerCallback() override;
 
     /** The store's listener for the six parameters: writes the one matching working copy as the
@@ -100,21 +106,19 @@ private:
     void prepareRestoredTree (juce::ValueTree& restored) const;
     static void keepFirstOfEachProperty (juce::ValueTree& child);
 
-    /** Stops the timer; returns only when no tick runs and none can start, on any thread. */
-    void stopTimerAndWaitForTheTick();
-
-    /** In the LV2 version, has JUCE's client report every parameter's value to the host with its next run. */
+    /** In the LV2 version, has JUCE's client report every parameter's value to the host with its
+        next run. Only from threads that LV2 keeps apart from freeing the instance. */
     void reportParametersToLv2Host();
 
     // The curves with their Bezier table, whose storage comes with the processor so that no
     // block allocates. Audio thread only.
     selvandrine::TransferCurves curves;
 
-    std::atomic<bool> tickDone { false };
-
     // The output gain's conversion, reused while the Gain working copy keeps its bits.
     std::uint32_t convertedGainDbBits = 0;
     float convertedGain = 1.0f;
+
+    std::unique_ptr<selvandrine::ProcessorTick> tick;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CompressorAudioProcessor)
 };

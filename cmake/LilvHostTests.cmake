@@ -4,6 +4,7 @@
 pkg_check_modules (SELVANDRINE_LILV REQUIRED IMPORTED_TARGET lilv-0 lv2)
 
 add_executable (SelvandrineLilvHostTests
+    tests/lv2/UridMap.cpp
     tests/lv2/LilvHost.cpp
     tests/lv2/LilvHostTests.cpp)
 

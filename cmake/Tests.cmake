@@ -59,9 +59,14 @@ if (NOT SELVANDRINE_SANITIZERS MATCHES "thread")
                           "${CMAKE_SOURCE_DIR}/tests/fuzz/corpus" "${SELVANDRINE_FUZZ_RUNS}"
                           "${CMAKE_BINARY_DIR}/fuzz-artefacts")
         set_tests_properties (StateFuzzing PROPERTIES TIMEOUT 600)
+
+        add_test (NAME StateFuzzingWithoutFixedAddresses
+                  COMMAND "${CMAKE_SOURCE_DIR}/tests/fuzz/without-fixed-addresses.sh" $<TARGET_FILE:SelvandrineStateFuzzer>
+                          "${CMAKE_SOURCE_DIR}/tests/fuzz/corpus" 2000 "${CMAKE_BINARY_DIR}/fuzz-artefacts-random-addresses")
     endif()
 
     include (cmake/HostTests.cmake)
     include (cmake/LilvHostTests.cmake)
+    include (cmake/Lv2InstanceTests.cmake)
     include (cmake/StandaloneTests.cmake)
 endif()

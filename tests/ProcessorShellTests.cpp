@@ -1,6 +1,7 @@
 #include "helpers/MessageLoop.h"
 #include "helpers/Parameters.h"
 #include "helpers/ProcessorRun.h"
+#include "helpers/TickWatch.h"
 
 #include <gtest/gtest.h>
 
@@ -209,6 +210,7 @@ TEST (ProcessorShell, AHostChangeWritesItsOneWorkingCopyAtOnceAndUncoupled)
 
 TEST (ProcessorShell, TimerRefreshesOnceAboutASecondAfterConstruction)
 {
+    const TickWatch ticks;
     CompressorAudioProcessor p;
 
     runMessageLoopFor (700);
@@ -217,17 +219,17 @@ TEST (ProcessorShell, TimerRefreshesOnceAboutASecondAfterConstruction)
     runMessageLoopFor (600);
     EXPECT_EQ (p.topDb.load(), -18.0f);
     EXPECT_EQ (p.curveModeId.load(), 2);
-    EXPECT_FALSE (p.isTimerRunning());
+
+    runMessageLoopFor (1100);
+    EXPECT_EQ (ticks.bodies(), 1);
 }
 
 TEST (ProcessorShell, AnInstanceDeletedBeforeItsTickReleasesCleanly)
 {
-    {
-        CompressorAudioProcessor p;
-        EXPECT_TRUE (p.isTimerRunning());
-    }
+    const TickWatch ticks;
+    std::make_unique<CompressorAudioProcessor>().reset();
     runMessageLoopFor (1100);
-    SUCCEED();
+    EXPECT_EQ (ticks.bodies(), 0);
 }
 
 namespace

@@ -2,6 +2,7 @@
 #include "helpers/ProcessorRun.h"
 #include "helpers/StateBlocks.h"
 #include "helpers/Parameters.h"
+#include "helpers/TickWatch.h"
 
 #include <gtest/gtest.h>
 
@@ -241,10 +242,14 @@ TEST (State, AParameterMissingFromARestoredBlockKeepsItsValueThroughTheNextSave)
 
 TEST (State, ARestoreIsHeardAtOnce)
 {
+    const TickWatch ticks;
     CompressorAudioProcessor p;
     prepare (p, 2);
-    runMessageLoopFor (1200);
-    ASSERT_FALSE (p.isTimerRunning());
+
+    for (int waited = 0; ticks.bodies() == 0 && waited < 5000; waited += 50)
+        runMessageLoopFor (50);
+
+    ASSERT_EQ (ticks.bodies(), 1);
 
     restore (p, stateBlock (paramsXml ("<PARAM id=\"gain\" value=\"6.0\"/><PARAM id=\"curveMode\" value=\"2.0\"/>")));
     EXPECT_EQ (p.gainDb.load(), 6.0f);

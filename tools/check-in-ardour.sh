@@ -5,7 +5,7 @@
 # controls more than a second after the plug-in was added, when the session is saved, and when it
 # is reopened. Then removes the plug-in within its first second, 10 times in each of RUNS Ardour
 # sessions per format (default 20), and sorts any crash by its backtrace into the plug-in's and
-# Ardour's; last, removes it while gdb holds its one-second tick.
+# Ardour's; last, removes it while gdb holds the body of its one-second tick.
 #   tools/check-in-ardour.sh [--runs RUNS] [--vst3 BUNDLE] [--lv2 BUNDLE]
 # Without a bundle both formats are built in Release in build/release, as tools/build.sh does; with
 # one or both, only those are checked. Logs and sessions are kept in build/ardour-check. Ardour runs
@@ -211,10 +211,11 @@ for format in "${formats[@]}"; do
     [ "${outcomes[$format,plug-in crash]:-0}${outcomes[$format,hang]:-0}" = 00 ] || failed=1
 done
 
-# A removal rarely meets the tick, which lasts microseconds; here gdb holds the tick 0.4 s and
-# Ardour deletes the plug-in 0.15 s into it. The instance must still be whole when the tick goes on.
+# A removal rarely meets the tick's body, which lasts microseconds; here gdb holds the body 0.4 s
+# and Ardour deletes the plug-in 0.15 s into it. The instance must still be whole when the body
+# goes on.
 echo
-echo "Removing the plug-in while gdb holds its one-second tick for 0.4 s, 0.15 s into the hold, 3 times"
+echo "Removing the plug-in while gdb holds the body of its one-second tick for 0.4 s, 0.15 s into the hold, 3 times"
 for format in "${formats[@]}"; do
     export PLUGIN_FORMAT="$format" PLUGIN_ID="${plugin_id[$format]}" CYCLES=3 DELAY=1.15 HOLD_SECONDS=0.4
     log="$work/logs/held-tick-$format.log"

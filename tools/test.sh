@@ -37,7 +37,8 @@ run_tests()
 
 CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON "$website" \
     -DSELVANDRINE_SANITIZERS=address,undefined -DSELVANDRINE_FUZZING=ON
-cmake --build build/asan -j 6 --target SelvandrineTests SelvandrineThreadingTests SelvandrineHostTests SelvandrineLilvHostTests SelvandrineStateFuzzer \
+cmake --build build/asan -j 6 --target SelvandrineTests SelvandrineThreadingTests SelvandrineHostTests SelvandrineLilvHostTests \
+    SelvandrineLv2InstanceTests SelvandrineStateFuzzer \
     SelvandrineCompressor_Standalone
 stage_done "ASan and UBSan build"
 

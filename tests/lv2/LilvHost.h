@@ -1,37 +1,20 @@
 #pragma once
 
+#include "UridMap.h"
+
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
 #include <lv2/options/options.h>
-#include <lv2/urid/urid.h>
 
 #include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 namespace lilv_testing
 {
-    /** URIs to URIDs and back, for the plug-in and for lilv, from any thread. */
-    class UridMap
-    {
-    public:
-        UridMap();
-
-        LV2_URID map (const std::string& uri);
-        const char* unmap (LV2_URID urid);
-
-        LV2_URID_Map mapFeature;
-        LV2_URID_Unmap unmapFeature;
-
-    private:
-        std::mutex lock;
-        std::vector<std::unique_ptr<std::string>> uris;
-    };
-
     /**
         The built LV2 bundle, loaded through lilv as an LV2 host loads it: one stereo instance at
         48 kHz, fed a steady 400 Hz sine of peak 0.5 in 480-frame blocks (four whole cycles, so
@@ -77,7 +60,7 @@ namespace lilv_testing
         void writeInputSequence();
         void readOutputSequence();
 
-        UridMap urids;
+        lv2_testing::UridMap urids;
         LilvWorld* world = nullptr;
         const LilvPlugin* plugin = nullptr;
         LilvInstance* instance = nullptr;

@@ -52,10 +52,9 @@ namespace
     double decibels (double gain) { return 20.0 * std::log10 (gain); }
 }
 
-// Reported with the first block, for hosts that read the first run, and once more with the
-// refresh, for hosts that prime an instance with runs whose output they drop (Ardour measures
-// latency so).
-TEST (LilvHost, ReportsEveryParameterAtStartAndWithTheRefresh)
+// Reported with the first block, and not again: the refresh a second later, on the plug-in's
+// message thread, may meet the host freeing the instance, so it reports nothing.
+TEST (LilvHost, ReportsEveryParameterWithTheFirstBlockOnly)
 {
     const auto host = startHost();
     ASSERT_NE (host, nullptr);
@@ -63,17 +62,7 @@ TEST (LilvHost, ReportsEveryParameterAtStartAndWithTheRefresh)
     host->runBlock();
     expectReports (host->getReports(), defaults, "first block");
 
-    host->runBlock();
-    EXPECT_TRUE (host->getReports().empty()) << "the second block reports again";
-
-    auto later = host->runUntilAge (pastTheRefresh);
-
-    // A busy machine may hold the message thread back.
-    if (later.empty())
-        later = host->runUntilAge (std::chrono::seconds (5));
-
-    ASSERT_EQ (later.size(), 1u) << "blocks with reports until the refresh is past";
-    expectReports (later.front(), defaults, "with the refresh");
+    EXPECT_TRUE (host->runUntilAge (pastTheRefresh).empty()) << "blocks with reports until the refresh is past";
 }
 
 TEST (LilvHost, AChangeIsHeardInTheNextBlock)

@@ -1,6 +1,6 @@
-# gdb (non-stop mode) holds JUCE's message thread at the start of the plug-in's one-second tick
-# for HOLD_SECONDS, so that the host can delete the instance while the tick runs; it prints what
-# the tick's object is when the hold starts and ends, by the vtable of its Timer part: an instance
+# gdb (non-stop mode) holds JUCE's message thread at the start of the body of the plug-in's
+# one-second tick for HOLD_SECONDS, so that the host can delete the instance while the body runs;
+# it prints what the tick's processor is when the hold starts and ends, by its vtable: an instance
 # still whole is "vtable for CompressorAudioProcessor".
 import gdb
 import os
@@ -26,8 +26,8 @@ class HeldTick (gdb.Breakpoint):
 def on_new_objfile (event):
     if "Selvandrine" in event.new_objfile.filename:
         gdb.events.new_objfile.disconnect (on_new_objfile)
-        # JUCE's timer calls the tick through the Timer part, whose entry is this thunk.
-        HeldTick ("non-virtual thunk to CompressorAudioProcessor::timerCallback()", internal=True)
+        # The tick's body: the processor's timerCallback, called with the tick's lock held.
+        HeldTick ("CompressorAudioProcessor::timerCallback()", internal=True)
 
 
 gdb.events.new_objfile.connect (on_new_objfile)
