@@ -109,8 +109,13 @@ void CompressorAudioProcessor::parameterChanged (const juce::String& parameterID
 {
     // Called on whichever thread sets the parameter, the audio thread included: stores only.
     for (const auto& copy : workingCopies)
+    {
         if (parameterID == copy.parameterId)
+        {
             store (*this, copy, newValue);
+            return;
+        }
+    }
 }
 
 void CompressorAudioProcessor::refreshWorkingCopies()
